@@ -1,0 +1,40 @@
+// The throw protocol: trace the throw, build the exception, stamp the site's location, throw a copy.
+//
+//     LANG_THROW(Lang::Exception(u"file is not open", Lang::unknownLocation()));
+//     LANG_THROW_NARROW(System::Path::Exception("Invalid path", ""));
+//
+// The trace line "<location>: Throwing <expression>\r\n" goes to the trace sink before the
+// exception exists. The thrown object is a copy of the static type of the expression.
+#pragma once
+
+#include "Lang/Exception.h"
+#include "Lang/Location.h"
+
+#include <string>
+
+namespace Lang {
+
+// Hands "<location><throwing>" to the trace sink: wide, or narrow for sites with narrow texts.
+void traceThrow(const String& location, const char16_t* throwing);
+void traceThrow(const std::string& location, const char* throwing);
+
+} // namespace Lang
+
+#define LANG_THROW_AT(location, throwing, ...)                                                               \
+    do {                                                                                                     \
+        const auto langThrowLocation = (location);                                                           \
+        ::Lang::traceThrow(langThrowLocation, throwing);                                                     \
+        auto langThrowException = (__VA_ARGS__);                                                             \
+        ::Lang::attachLocation(langThrowException, langThrowLocation.c_str());                               \
+        throw langThrowException;                                                                            \
+    } while (false)
+
+// Throws the exception built by the expression, from a site with wide texts.
+#define LANG_THROW(...)                                                                                      \
+    LANG_THROW_AT(::Lang::makeLocation(__FILE__, __LINE__, __PRETTY_FUNCTION__),                             \
+                  u": Throwing " #__VA_ARGS__ u"\r\n", __VA_ARGS__)
+
+// Throws the exception built by the expression, from a site with narrow texts.
+#define LANG_THROW_NARROW(...)                                                                               \
+    LANG_THROW_AT(::Lang::makeNarrowLocation(__FILE__, __LINE__, __PRETTY_FUNCTION__),                       \
+                  ": Throwing " #__VA_ARGS__ "\r\n", __VA_ARGS__)
