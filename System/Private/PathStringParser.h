@@ -1,0 +1,28 @@
+// The path string parser: recognises the root of path text and normalises the text in place.
+#pragma once
+
+#include "Lang/String.h"
+#include "System/RootKind.h"
+
+#include <cstddef>
+
+namespace System::Private {
+
+// Stateless; both operations rewrite `path` in place and report its root through `rootLength` (code
+// units) and the returned kind. After a throw, `path` is left partly rewritten.
+template <class TraitsT>
+class PathStringParser {
+public:
+    // Recognises the root at the start of `path`, writes its separators as backslashes and, for a bare
+    // drive ("C:") or a UNC root that names a share without a closing separator, appends one. Throws the
+    // path exception "Malformed Volume" for a drive letter and colon followed by anything but a separator.
+    static RootKind findRoot(std::size_t& rootLength, Lang::String& path);
+
+    // findRoot, then one pass over the rest: separators become backslashes, "." components are dropped,
+    // ".." removes the component before it where there is one, and one trailing separator after the
+    // root is dropped. Throws the path exception for "...", for ".." followed by other characters and
+    // for forbidden characters; broken UTF-16 raises the decoder's std::invalid_argument.
+    static RootKind processPathString(std::size_t& rootLength, Lang::String& path);
+};
+
+} // namespace System::Private
