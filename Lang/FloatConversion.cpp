@@ -123,12 +123,12 @@ int integerDigitCount(double value) {
 }
 
 // Precision as the conversion uses it: -1 for none, 'f' defaults to 6 and 'g' asks for at least 1.
-int effectivePrecision(const FloatSpec& spec) {
-    if (spec.precision < 0)
-        return spec.conversion == 'f' ? DefaultDigits : -1;
-    if (spec.conversion == 'g')
-        return std::max(spec.precision, 1);
-    return spec.precision;
+int effectivePrecision(const FloatOptions& options) {
+    if (options.precision < 0)
+        return options.conversion == 'f' ? DefaultDigits : -1;
+    if (options.conversion == 'g')
+        return std::max(options.precision, 1);
+    return options.precision;
 }
 
 bool usesExponentForm(char conversion, int precision, double magnitude) {
@@ -154,12 +154,12 @@ int fractionDigitCount(char conversion, int precision, int integerDigits) {
 }
 
 template <class CharT>
-void appendSign(std::basic_string<CharT>& text, const FloatSpec& spec, double value) {
+void appendSign(std::basic_string<CharT>& text, const FloatOptions& options, double value) {
     if (value < 0.0)
         text.push_back('-');
-    else if (value > 0.0 && spec.plusSign)
+    else if (value > 0.0 && options.plusSign)
         text.push_back('+');
-    else if (spec.spaceSign)
+    else if (options.spaceSign)
         text.push_back(' ');
 }
 
@@ -264,16 +264,16 @@ void trimTrailingZeros(std::basic_string<CharT>& text, std::size_t start) {
 }
 
 template <class CharT>
-void appendDecimal(std::basic_string<CharT>& text, const FloatSpec& spec, double value) {
+void appendDecimal(std::basic_string<CharT>& text, const FloatOptions& options, double value) {
     const std::size_t start = text.size();
-    const int precision = effectivePrecision(spec);
+    const int precision = effectivePrecision(options);
     const double magnitude = std::fabs(value);
-    const bool exponentForm = usesExponentForm(spec.conversion, precision, magnitude);
-    appendSign(text, spec, value);
+    const bool exponentForm = usesExponentForm(options.conversion, precision, magnitude);
+    appendSign(text, options, value);
 
     Decimal decimal = exponentForm ? normalised(magnitude) : Decimal{magnitude, 0};
     const int integerDigits = integerDigitCount(decimal.mantissa);
-    const int fractionDigits = fractionDigitCount(spec.conversion, precision, integerDigits);
+    const int fractionDigits = fractionDigitCount(options.conversion, precision, integerDigits);
     decimal.mantissa = rounded(decimal.mantissa, integerDigits, fractionDigits);
     if (exponentForm && decimal.mantissa >= Ten) {
         decimal.mantissa /= Ten;
@@ -284,37 +284,37 @@ void appendDecimal(std::basic_string<CharT>& text, const FloatSpec& spec, double
         decimal.mantissa = nextUp(decimal.mantissa);
 
     const double fraction = appendIntegerPart(text, decimal.mantissa, roundedIntegerDigits);
-    if (precision != 0 || spec.alternateForm)
+    if (precision != 0 || options.alternateForm)
         text.push_back('.');
     appendFraction(text, fraction, fractionDigits, roundedIntegerDigits);
-    if (spec.conversion == 'g')
+    if (options.conversion == 'g')
         trimTrailingZeros(text, start);
-    if (!spec.alternateForm && text.back() == '.')
+    if (!options.alternateForm && text.back() == '.')
         text.pop_back();
     if (exponentForm) {
-        text.push_back(spec.upperCase ? 'E' : 'e');
+        text.push_back(options.upperCase ? 'E' : 'e');
         appendExponent(text, decimal.exponent, ExponentDigits);
     }
 }
 
 template <class CharT>
-void appendHexadecimal(std::basic_string<CharT>& text, const FloatSpec& spec, double value) {
+void appendHexadecimal(std::basic_string<CharT>& text, const FloatOptions& options, double value) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const auto exponentField = static_cast<int>((bits >> FractionBits) & 0x7FF);
     const std::uint64_t fractionField = bits & FractionMask;
     const bool subnormal = exponentField == 0;
-    const char* hexDigits = spec.upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
+    const char* hexDigits = options.upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
 
-    appendSign(text, spec, value);
-    appendText(text, spec.upperCase ? "0X" : "0x");
+    appendSign(text, options, value);
+    appendText(text, options.upperCase ? "0X" : "0x");
     text.push_back(subnormal ? '0' : '1');
     text.push_back('.');
-    const int precision = spec.precision < 0 ? DefaultDigits : spec.precision;
+    const int precision = options.precision < 0 ? DefaultDigits : options.precision;
     for (int i = 0; i < precision; ++i) {
         const int shift = FractionBits - 4 * (i + 1);
         text.push_back(i < HexFractionDigits ? hexDigits[(fractionField >> shift) & 0xF] : '0');
     }
-    text.push_back(spec.upperCase ? 'P' : 'p');
+    text.push_back(options.upperCase ? 'P' : 'p');
     const int exponent = value == 0.0 ? 0 : subnormal ? SubnormalExponent : exponentField - ExponentBias;
     appendExponent(text, exponent, 1);
 }
@@ -331,17 +331,17 @@ double ceilToPowerOfTen(double x, int e) {
 }
 
 template <class CharT>
-void appendFloat(std::basic_string<CharT>& scratch, const FloatSpec& spec, double value) {
+void appendFloat(std::basic_string<CharT>& scratch, const FloatOptions& options, double value) {
     if (std::isnan(value))
         return appendText(scratch, "NaN");
     if (!std::isfinite(value))
         return appendText(scratch, "inf");
-    if (spec.conversion == 'a')
-        return appendHexadecimal(scratch, spec, value);
-    appendDecimal(scratch, spec, value);
+    if (options.conversion == 'a')
+        return appendHexadecimal(scratch, options, value);
+    appendDecimal(scratch, options, value);
 }
 
-template void appendFloat<char>(std::string&, const FloatSpec&, double);
-template void appendFloat<char16_t>(std::u16string&, const FloatSpec&, double);
+template void appendFloat<char>(std::string&, const FloatOptions&, double);
+template void appendFloat<char16_t>(std::u16string&, const FloatOptions&, double);
 
 } // namespace Lang

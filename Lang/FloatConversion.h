@@ -6,7 +6,7 @@
 namespace Lang {
 
 // What a floating directive asks for.
-struct FloatSpec {
+struct FloatOptions {
     char conversion;    // 'e', 'f', 'g' or 'a', always lower case
     bool upperCase;     // 'E', 'F', 'G', 'A'
     int precision;      // -1: none given
@@ -17,7 +17,7 @@ struct FloatSpec {
 
 // Appends the text of `value` (sign, digits, exponent; no width padding) to `scratch`.
 template <class CharT>
-void appendFloat(std::basic_string<CharT>& scratch, const FloatSpec& spec, double value);
+void appendFloat(std::basic_string<CharT>& scratch, const FloatOptions& options, double value);
 
 // Rounds `x` to the nearest multiple of 10^e, halves away from zero.
 double roundToPowerOfTen(double x, int e);

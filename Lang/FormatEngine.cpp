@@ -382,13 +382,13 @@ void FormatEngine<CharT>::convertPointer(Directive& directive) {
 
 template <class CharT>
 void FormatEngine<CharT>::convertFloat(const Directive& directive, char conversion, bool upperCase) {
-    const FloatSpec spec{.conversion = conversion,
-                         .upperCase = upperCase,
-                         .precision = directive.precision,
-                         .alternateForm = directive.alternateForm,
-                         .plusSign = directive.plusSign,
-                         .spaceSign = directive.spaceSign};
-    appendFloat(m_scratch, spec, va_arg(m_arguments, double));
+    const FloatOptions options{.conversion = conversion,
+                               .upperCase = upperCase,
+                               .precision = directive.precision,
+                               .alternateForm = directive.alternateForm,
+                               .plusSign = directive.plusSign,
+                               .spaceSign = directive.spaceSign};
+    appendFloat(m_scratch, options, va_arg(m_arguments, double));
     writeScratch(directive);
 }
 

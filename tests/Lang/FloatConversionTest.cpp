@@ -28,26 +28,26 @@ struct Case {
     std::string expected;
 };
 
-// The FloatSpec of a directive such as "%+.2f"; a width is skipped (padding is the engine's).
-Lang::FloatSpec specOf(const std::string& directive) {
-    Lang::FloatSpec spec{'f', false, -1, false, false, false};
+// The FloatOptions of a directive such as "%+.2f"; a width is skipped (padding is the engine's).
+Lang::FloatOptions optionsOf(const std::string& directive) {
+    Lang::FloatOptions options{'f', false, -1, false, false, false};
     std::size_t i = 1;
     for (; directive[i] == '+' || directive[i] == ' ' || directive[i] == '#' || directive[i] == '-'; ++i) {
-        spec.plusSign |= directive[i] == '+';
-        spec.spaceSign |= directive[i] == ' ';
-        spec.alternateForm |= directive[i] == '#';
+        options.plusSign |= directive[i] == '+';
+        options.spaceSign |= directive[i] == ' ';
+        options.alternateForm |= directive[i] == '#';
     }
     while (std::isdigit(static_cast<unsigned char>(directive[i])))
         ++i;
     if (directive[i] == '.') {
-        spec.precision = 0;
+        options.precision = 0;
         for (++i; std::isdigit(static_cast<unsigned char>(directive[i])); ++i)
-            spec.precision = spec.precision * 10 + (directive[i] - '0');
+            options.precision = options.precision * 10 + (directive[i] - '0');
     }
     const char conversion = directive[i];
-    spec.conversion = static_cast<char>(std::tolower(static_cast<unsigned char>(conversion)));
-    spec.upperCase = conversion != spec.conversion;
-    return spec;
+    options.conversion = static_cast<char>(std::tolower(static_cast<unsigned char>(conversion)));
+    options.upperCase = conversion != options.conversion;
+    return options;
 }
 
 std::u16string widen(const std::string& text) {
@@ -64,13 +64,13 @@ std::string narrow(const std::u16string& text) {
 
 std::string convertNarrow(const char* directive, double value) {
     std::string text;
-    Lang::appendFloat(text, specOf(directive), value);
+    Lang::appendFloat(text, optionsOf(directive), value);
     return text;
 }
 
 std::string convertWide(const char* directive, double value) {
     std::u16string text;
-    Lang::appendFloat(text, specOf(directive), value);
+    Lang::appendFloat(text, optionsOf(directive), value);
     return narrow(text);
 }
 

@@ -61,7 +61,7 @@ constexpr int kTieCheckDigits = 40;
 
 std::string engineText(char conversion, int precision, double value) {
     std::string text;
-    Lang::appendFloat(text, Lang::FloatSpec{conversion, false, precision, false, false, false}, value);
+    Lang::appendFloat(text, Lang::FloatOptions{conversion, false, precision, false, false, false}, value);
     return text;
 }
 
