@@ -51,10 +51,17 @@ std::size_t operatorEnd(std::string_view text, std::size_t position) {
     return std::min(text.find('(', start), text.size());
 }
 
+// Whether `word` is an operator on types whose parenthesised operand belongs to the return type,
+// as in "decltype(auto) f()" and "decltype ((t + 1)) f(T)".
+bool opensTypeOperand(std::string_view word) {
+    return word == "decltype" || word == "__typeof__";
+}
+
 // The function's name: the word before the first parameter list at nesting depth 0. A group
 // without a name in front of it belongs to a declarator, as in "void (* f())(int)".
 std::string_view functionWord(std::string_view signature) {
     std::size_t wordStart = 0;
+    std::string_view previousWord;
     int depth = 0;
     for (std::size_t i = 0; i < signature.size(); ++i) {
         if (startsOperator(signature, i)) {
@@ -63,14 +70,20 @@ std::string_view functionWord(std::string_view signature) {
         }
         const char c = signature[i];
         if (depth == 0 && c == ' ') {
+            previousWord = signature.substr(wordStart, i - wordStart);
             wordStart = i + 1;
         } else if (depth == 0 && c == '(') {
-            if (i > wordStart)
-                return signature.substr(wordStart, i - wordStart);
+            const std::string_view word = signature.substr(wordStart, i - wordStart);
+            if (opensTypeOperand(word.empty() ? previousWord : word)) {
+                ++depth;
+                continue;
+            }
+            if (!word.empty())
+                return word;
             wordStart = i + 1;
         } else if (isOpening(c)) {
             ++depth;
-        } else if (isClosing(c)) {
+        } else if (isClosing(c) && depth > 0) {
             --depth;
         }
     }

@@ -3,6 +3,8 @@
 
 #include "Lang/Platform/CheckPointerRange.h"
 
+#include <algorithm>
+
 #include <array>
 #include <charconv>
 #include <cstddef>
@@ -53,12 +55,19 @@ int hexDigitCount(std::uint32_t value) {
     return digits;
 }
 
-// Writes "&#x" + hex + ";". Values needing more digits than the longest reference allows (only
-// non-characters: above 0xFFFFFFF or negative) do not fit, and then nothing is written.
+// The room a reference is given: "&#x", the digits of a value below 0x10000000 and ";"; a negative
+// value counts as below 0x10, the largest values get the longest reference.
+std::ptrdiff_t referenceRoom(std::int32_t codePoint) {
+    const std::ptrdiff_t digits = codePoint < 0 ? 1 : hexDigitCount(static_cast<std::uint32_t>(codePoint));
+    return std::min<std::ptrdiff_t>(3 + digits + 1, kMaxReferenceLength);
+}
+
+// Writes "&#x" + hex + ";". Values whose digits do not fit the room (only non-characters: above
+// 0xFFFFFFF or negative) are not written: nothing is written and `out` is returned.
 char* writeReference(std::int32_t codePoint, char* out, char* end) {
     const auto value = static_cast<std::uint32_t>(codePoint);
     const std::ptrdiff_t needed = 3 + hexDigitCount(value) + 1;
-    const std::ptrdiff_t length = needed < kMaxReferenceLength ? needed : kMaxReferenceLength;
+    const std::ptrdiff_t length = referenceRoom(codePoint);
     checkPointerRange(out, end, length, "Lang::Platform::Windows1252::toStorage");
     if (needed > length)
         return out;

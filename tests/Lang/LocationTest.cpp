@@ -36,6 +36,9 @@ TEST(LocationTest, QualifiedFunctionNameFromGccTexts) {
         {"void (* A::B::fptr())(int)", "A::B::fptr"},
         {"A::B::Tpl<A::B::Traits>::lam()::<lambda(int)>", "A::B::Tpl<A::B::Traits>::lam"},
         {"void Toperator::T() [with T = int]", "Toperator::T"},
+        {"decltype(auto) ns::K::get()", "ns::K::get"},
+        {"decltype ((t + 1)) f1(T) [with T = int; decltype ((t + 1)) = int]", "f1"},
+        {"decltype (t) S::m(T) [with T = int; decltype (t) = int]", "S::m"},
     };
     for (const NameCase& c : kCases)
         EXPECT_EQ(Lang::qualifiedFunctionName(c.prettyFunction), c.expected) << c.prettyFunction;

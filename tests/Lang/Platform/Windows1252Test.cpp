@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -75,15 +76,22 @@ TEST(Windows1252Test, ToStorageChecksRoomForTheWholeReference) {
         "required=1, available=0");
 }
 
-// Values no reference of at most eleven bytes can hold are not characters; they write nothing.
+// Values no reference of at most eleven bytes can hold are not characters; they write nothing. A
+// negative value is given the room of a one-digit reference, the largest values the longest.
 TEST(Windows1252Test, ToStorageWritesNothingForValuesBeyondTheLongestReference) {
-    for (std::int32_t value : {0x10000000, -1}) {
+    struct Case {
+        std::int32_t value;
+        std::ptrdiff_t room;
+    };
+    const Case kCases[] = {{0x10000000, 11}, {-1, 5}, {INT32_MIN, 5}};
+    for (const Case& c : kCases) {
         std::array<char, kLongestEncoding> out{};
-        EXPECT_EQ(Windows1252::toStorage(value, out.data(), out.data() + out.size()), out.data()) << value;
+        EXPECT_EQ(Windows1252::toStorage(c.value, out.data(), out.data() + c.room), out.data()) << c.value;
+        EXPECT_EQ(out, (std::array<char, kLongestEncoding>{})) << c.value;
         expectThrowMessage<std::range_error>(
-            [&] { Windows1252::toStorage(value, out.data(), out.data() + 10); },
-            "Invalid pointer range passed to Lang::Platform::Windows1252::toStorage: "
-            "type=char, required=11, available=10");
+            [&] { Windows1252::toStorage(c.value, out.data(), out.data() + c.room - 1); },
+            "Invalid pointer range passed to Lang::Platform::Windows1252::toStorage: type=char, required=" +
+                std::to_string(c.room) + ", available=" + std::to_string(c.room - 1));
     }
 }
 
