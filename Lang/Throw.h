@@ -29,12 +29,14 @@ void traceThrow(const std::string& location, const char* throwing);
         throw langThrowException;                                                                            \
     } while (false)
 
+// The location text of the site where it stands, wide or narrow. Untraced sites give it to the
+// exception's constructor:  throw Win32::Exception(::GetLastError(), LANG_LOCATION());
+#define LANG_LOCATION() ::Lang::makeLocation(__FILE__, __LINE__, __PRETTY_FUNCTION__)
+#define LANG_NARROW_LOCATION() ::Lang::makeNarrowLocation(__FILE__, __LINE__, __PRETTY_FUNCTION__)
+
 // Throws the exception built by the expression, from a site with wide texts.
-#define LANG_THROW(...)                                                                                      \
-    LANG_THROW_AT(::Lang::makeLocation(__FILE__, __LINE__, __PRETTY_FUNCTION__),                             \
-                  u": Throwing " #__VA_ARGS__ u"\r\n", __VA_ARGS__)
+#define LANG_THROW(...) LANG_THROW_AT(LANG_LOCATION(), u": Throwing " #__VA_ARGS__ u"\r\n", __VA_ARGS__)
 
 // Throws the exception built by the expression, from a site with narrow texts.
 #define LANG_THROW_NARROW(...)                                                                               \
-    LANG_THROW_AT(::Lang::makeNarrowLocation(__FILE__, __LINE__, __PRETTY_FUNCTION__),                       \
-                  ": Throwing " #__VA_ARGS__ "\r\n", __VA_ARGS__)
+    LANG_THROW_AT(LANG_NARROW_LOCATION(), ": Throwing " #__VA_ARGS__ "\r\n", __VA_ARGS__)
