@@ -2,17 +2,18 @@
 #include "Lang/CharCursor.h"
 
 #include "Lang/Platform/Utf16.h"
+#include "Lang/StringUnits.h"
 
 namespace Lang {
 
 std::int32_t CharCursor::operator*() const {
-    const char16_t* unit = m_text->data() + m_index;
-    return Platform::Utf16::toChar(unit, m_text->data() + m_text->size());
+    UnitRange units = unitsFrom(*m_text, m_index, "Lang::Platform::Utf16::toChar");
+    return Platform::Utf16::toChar(units.first, units.end);
 }
 
 CharCursor& CharCursor::operator++() {
-    const std::size_t used =
-        Platform::Utf16::storageUsed(m_text->data() + m_index, m_text->data() + m_text->size());
+    const UnitRange units = unitsFrom(*m_text, m_index, "Lang::Platform::Utf16::storageUsed");
+    const std::size_t used = Platform::Utf16::storageUsed(units.first, units.end);
     m_index += used == 0 ? 1 : used;
     return *this;
 }

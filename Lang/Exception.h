@@ -17,6 +17,8 @@ public:
     Exception(const std::string& message, const std::string& location);
     // Reads the message and location of `other` through what() and getLocation().
     Exception(const Exception& other);
+    // Assignment could not copy through the virtual operations as the copy does: there is none.
+    Exception& operator=(const Exception&) = delete;
 
     ~Exception() override;
     const char* what() const noexcept override;

@@ -2,6 +2,7 @@
 #include "Lang/Location.h"
 
 #include "Lang/StringCast.h"
+#include "Lang/Utf8.h"
 
 #include <algorithm>
 #include <vector>
@@ -183,15 +184,24 @@ std::string qualifiedFunctionName(std::string_view prettyFunction) {
     return substituteBindings(name, templateBindings(prettyFunction));
 }
 
-std::string makeNarrowLocation(const char* file, int line, const char* prettyFunction) {
+namespace {
+
+// The location as the compiler spells its parts: UTF-8.
+std::string utf8Location(const char* file, int line, const char* prettyFunction) {
     std::string location(withoutExtension(file));
     location += '(' + std::to_string(line) + ") : ";
     location += qualifiedFunctionName(prettyFunction);
     return location;
 }
 
+} // namespace
+
+std::string makeNarrowLocation(const char* file, int line, const char* prettyFunction) {
+    return Xtl::string_cast<std::string>(makeLocation(file, line, prettyFunction));
+}
+
 String makeLocation(const char* file, int line, const char* prettyFunction) {
-    return Xtl::string_cast<String>(makeNarrowLocation(file, line, prettyFunction));
+    return fromUtf8(utf8Location(file, line, prettyFunction));
 }
 
 } // namespace Lang

@@ -4,8 +4,10 @@
 #include "Lang/CharClass.h"
 #include "Lang/CharCursor.h"
 #include "Lang/Platform/Utf16.h"
+#include "Lang/StringUnits.h"
 
 #include <array>
+#include <stdexcept>
 
 namespace Lang {
 
@@ -63,10 +65,12 @@ std::size_t findLastChar(const String& text, std::int32_t codePoint) {
 
 void replaceChars(String& text, std::size_t index, std::size_t charCount, std::size_t repeat,
                   std::int32_t codePoint) {
-    const char16_t* end = text.data() + text.size();
-    const std::size_t units = Platform::Utf16::getIndex(text.data() + index, end, charCount);
+    const UnitRange tail = unitsFrom(text, index, "Lang::Platform::Utf16::getIndex");
+    const std::size_t units = Platform::Utf16::getIndex(tail.first, tail.end, charCount);
     const EncodedChar encoded(codePoint);
     String replacement;
+    if (repeat > replacement.max_size() / encoded.size())
+        throw std::length_error("string too long");
     replacement.reserve(repeat * encoded.size());
     for (std::size_t i = 0; i < repeat; ++i)
         replacement.append(encoded.data(), encoded.size());

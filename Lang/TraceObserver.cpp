@@ -5,16 +5,24 @@ namespace Lang {
 
 namespace {
 
+// The observer constructed last of those still alive.
 TraceObserver* installedObserver = nullptr;
 
 } // namespace
 
 TraceObserver::TraceObserver() : m_previous(installedObserver) {
+    if (m_previous != nullptr)
+        m_previous->m_next = this;
     installedObserver = this;
 }
 
 TraceObserver::~TraceObserver() {
-    installedObserver = m_previous;
+    if (m_previous != nullptr)
+        m_previous->m_next = m_next;
+    if (m_next != nullptr)
+        m_next->m_previous = m_previous;
+    else
+        installedObserver = m_previous;
 }
 
 void TraceObserver::notify(const std::string& line) {

@@ -16,7 +16,7 @@ public:
     static void notify(const std::u16string& line);
 
 protected:
-    // Installs this observer; its destruction reinstates the one installed before.
+    // Installs this observer over the ones before it; its destruction unlinks it, in any order.
     TraceObserver();
     virtual ~TraceObserver();
 
@@ -24,7 +24,9 @@ private:
     virtual void observe(const std::string& line) = 0;
     virtual void observe(const std::u16string& line) = 0;
 
+    // The observers form a chain in order of construction; the last one sees the lines.
     TraceObserver* m_previous;
+    TraceObserver* m_next = nullptr;
 };
 
 } // namespace Lang

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a short run of each fuzz target (clang, libFuzzer, with the
-# sanitizers), the whole suite under ASan and UBSan, then the whole suite in a normal build.
+# sanitizers), the whole suite under ASan and UBSan, then the whole suite in a Release build; all with
+# warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps
@@ -9,16 +10,16 @@ tools/install-deps
 run_suite() {
     local dir=$1
     shift
-    cmake -S . -B "$dir" -G Ninja "$@"
+    cmake -S . -B "$dir" -G Ninja -DZIPFILE_WERROR=ON "$@"
     cmake --build "$dir"
     ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
 }
 
-CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIPFILE_WERROR=ON \
     -DZIPFILE_FUZZ=ON -DZIPFILE_SANITIZE=ON -DZIPFILE_BENCH=OFF
 cmake --build build/fuzz --target PathFuzzer
 ctest --test-dir build/fuzz --output-on-failure -R Fuzzer
 
 run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DZIPFILE_SANITIZE=ON -DZIPFILE_BENCH=OFF
-run_suite build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite build/release -DCMAKE_BUILD_TYPE=Release
 echo "all test suites passed"

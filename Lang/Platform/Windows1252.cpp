@@ -104,6 +104,7 @@ bool isDigitOf(const char* at, const char* end, int base) {
 struct ParsedNumber {
     std::uint32_t value;
     const char* end; // where the number stops; the start when no digits were read
+    bool negative;   // a minus sign stood before the digits
 };
 
 // Reads a number from [start, end) as strtoul does with a 32-bit unsigned long: leading white
@@ -120,7 +121,7 @@ ParsedNumber readUnsigned(const char* start, const char* end, int base) {
         isDigitOf(at + 2, end, base))
         at += 2;
     if (!isDigitOf(at, end, base))
-        return {0, start};
+        return {0, start, false};
     std::uint32_t value = 0;
     bool overflow = false;
     for (; isDigitOf(at, end, base); ++at) {
@@ -129,8 +130,8 @@ ParsedNumber readUnsigned(const char* start, const char* end, int base) {
         value = value * base + digit;
     }
     if (overflow)
-        return {UINT32_MAX, at};
-    return {negative ? 0u - value : value, at};
+        return {UINT32_MAX, at, negative};
+    return {negative ? 0u - value : value, at, negative};
 }
 
 // Decodes the reference "&#x<hex>;" or "&#<decimal>;" at `cursor`; -1 when there is no valid one.
@@ -140,7 +141,8 @@ std::int32_t readReference(const char*& cursor, const char* end) {
     const bool hex = cursor[2] == 'x';
     const char* digits = cursor + (hex ? 3 : 2);
     const ParsedNumber number = readUnsigned(digits, end, hex ? 16 : 10);
-    if (number.end == digits || number.value > kMaxCodePoint)
+    // A minus sign makes the reference invalid, even where the value wraps into range ("&#-0;").
+    if (number.end == digits || number.negative || number.value > kMaxCodePoint)
         return -1;
     if (number.end == end || *number.end != ';')
         return -1;

@@ -4,6 +4,7 @@
 #include "Lang/CharClass.h"
 #include "Lang/CharCursor.h"
 #include "Lang/Platform/Utf16.h"
+#include "Lang/StringUnits.h"
 #include "Lang/Throw.h"
 #include "System/BasicPath.h"
 #include "System/Win32/PathTraits.h"
@@ -122,8 +123,9 @@ std::size_t Normaliser::write(std::int32_t ch) {
         // The character overwritten is the one being read: only a separator changes, and it is one unit.
         m_path[m_write] = units[0];
     } else {
-        const std::size_t replaced =
-            Lang::Platform::Utf16::storageUsed(m_path.data() + m_write, m_path.data() + m_path.size());
+        const Lang::UnitRange overwritten =
+            Lang::unitsFrom(m_path, m_write, "Lang::Platform::Utf16::storageUsed");
+        const std::size_t replaced = Lang::Platform::Utf16::storageUsed(overwritten.first, overwritten.end);
         m_path.replace(m_write, replaced, units.data(), width);
         m_read = m_read + width - replaced;
     }

@@ -1,6 +1,8 @@
 // Tests of the character cursor over UTF-16 text.
 #include "Lang/CharCursor.h"
 
+#include "tests/Lang/ExpectThrowMessage.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -28,6 +30,29 @@ TEST(CharCursorTest, StepsOverAnUnpairedSurrogateAsOneUnit) {
     EXPECT_EQ(*++cursor, 'a');
     EXPECT_THROW(*++cursor, std::invalid_argument);
     EXPECT_TRUE((++cursor).atEnd());
+}
+
+// An index past the end is refused before any pointer is formed: npos (a failed rfind) must not
+// read the unit before the text.
+TEST(CharCursorTest, AnIndexPastTheEndIsARangeError) {
+    const String text = u"ab";
+    struct Case {
+        std::size_t index;
+        const char* available;
+    };
+    const Case cases[] = {
+        {3, "-1"},
+        {String::npos, "-9223372036854775807"},
+    };
+    for (const Case& c : cases) {
+        const CharCursor cursor(text, c.index);
+        const std::string tail = std::string(": type=wchar_t, required=1, available=") + c.available;
+        expectThrowMessage<std::range_error>(
+            [&] { *cursor; }, "Invalid pointer range passed to Lang::Platform::Utf16::toChar" + tail);
+        expectThrowMessage<std::range_error>(
+            [&] { CharCursor(cursor).operator++(); },
+            "Invalid pointer range passed to Lang::Platform::Utf16::storageUsed" + tail);
+    }
 }
 
 TEST(CharCursorTest, EqualityNeedsTheSameStringObject) {

@@ -1,6 +1,8 @@
 // Tests of the errno texts and of the exception that carries them.
 #include "Lang/ErrnoException.h"
 #include "Lang/ErrnoText.h"
+#include "Lang/StringCast.h"
+#include "tests/PrintableText.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +11,6 @@
 namespace {
 
 using Lang::String;
-
-std::string narrow(const String& text) {
-    return std::string(text.begin(), text.end());
-}
 
 struct Row {
     int value;
@@ -50,7 +48,7 @@ TEST(ErrnoExceptionTest, KnownValuesHaveTheirTitle) {
             EXPECT_EQ(text, title) << row.value;
             continue;
         }
-        EXPECT_TRUE(text.starts_with(title + u" ")) << row.value << ": " << narrow(text);
+        EXPECT_TRUE(text.starts_with(title + u" ")) << row.value << ": " << printable(text);
         EXPECT_GT(text.size(), title.size() + 20) << row.value;
         EXPECT_EQ(text.back(), u'.') << row.value;
     }
@@ -83,11 +81,12 @@ TEST(ErrnoExceptionTest, MessageIsFollowedByTheErrnoText) {
 
 TEST(ErrnoExceptionTest, LongTextsFollowTheMessageWhole) {
     const Lang::ErrnoException full(u"fwrite failed", 28);
-    EXPECT_EQ(std::string(full.what()), "fwrite failed: " + narrow(Lang::errnoText(28)));
+    EXPECT_EQ(std::string(full.what()),
+              "fwrite failed: " + Xtl::string_cast<std::string>(Lang::errnoText(28)));
     EXPECT_TRUE(std::string(full.what()).starts_with("fwrite failed: No space left on device. "));
 
     const Lang::ErrnoException empty(u"", 2);
-    EXPECT_EQ(std::string(empty.what()), ": " + narrow(Lang::errnoText(2)));
+    EXPECT_EQ(std::string(empty.what()), ": " + Xtl::string_cast<std::string>(Lang::errnoText(2)));
 }
 
 TEST(ErrnoExceptionTest, CopyKeepsMessageAndLocation) {

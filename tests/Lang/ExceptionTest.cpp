@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 namespace System::Io {
 class File {};
 } // namespace System::Io
@@ -62,6 +64,9 @@ TEST(ExceptionTest, NarrowConstructorKeepsTheMessageAndWidensTheLocation) {
     EXPECT_EQ(std::string(e.what()), "Invalid \xE9 &#x4E2D;");
     EXPECT_EQ(String(e.getLocation()), u"System/Path(9) : caf\u00E9");
 }
+
+// Assignment could not read through the virtual operations as the copy does.
+static_assert(!std::is_copy_assignable_v<Lang::Exception>);
 
 TEST(ExceptionTest, CopiesKeepMessageAndLocationReadThroughTheVirtualFunctions) {
     Lang::Exception original(u"file is not open", Lang::unknownLocation());

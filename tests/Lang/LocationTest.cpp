@@ -71,4 +71,11 @@ TEST(LocationTest, FilePartLosesOnlyTheExtension) {
         EXPECT_EQ(Lang::makeNarrowLocation(c.file, 143, "void f()"), c.expected) << c.file;
 }
 
+// The compiler spells source paths in UTF-8; the narrow text is Windows-1252 with references.
+TEST(LocationTest, NonAsciiSourcePathsAreReadAsUtf8) {
+    const char* file = "Io/Fich\xC3\xA9\xE4\xB8\xAD.cpp";
+    EXPECT_EQ(Lang::makeLocation(file, 7, "void f()"), u"Io/Fich\u00E9\u4E2D(7) : f");
+    EXPECT_EQ(Lang::makeNarrowLocation(file, 7, "void f()"), "Io/Fich\xE9&#x4E2D;(7) : f");
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 #include "Lang/StringCast.h"
 
 #include "tests/Lang/ExpectThrowMessage.h"
+#include "tests/PrintableText.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +18,6 @@ using Lang::String;
 const std::size_t npos = String::npos;
 const String kGrin = {0xD83D, 0xDE00}; // U+1F600
 const String kLoneLow = {0xDC00};
-
-std::string narrow(const String& text) {
-    return Xtl::string_cast<std::string>(text);
-}
 
 bool isLetterA(std::int32_t codePoint) {
     return codePoint == 'a';
@@ -46,7 +43,7 @@ TEST(StringTest, TrimRemovesUnicodeWhiteSpaceAtBothEnds) {
     for (const Case& c : cases) {
         String text = c.input;
         Lang::trim(text);
-        EXPECT_EQ(text, c.expected) << narrow(c.input);
+        EXPECT_EQ(text, c.expected) << printable(c.input);
     }
 }
 
@@ -67,7 +64,7 @@ TEST(StringTest, FindFirstNotWalksCharactersFromTheStart) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(Lang::findFirstNot(c.text, isLetterA, c.start), c.expected)
-            << narrow(c.text) << " from " << c.start;
+            << printable(c.text) << " from " << c.start;
 }
 
 TEST(StringTest, FindLastNotReturnsTheLastMismatch) {
@@ -79,7 +76,7 @@ TEST(StringTest, FindLastNotReturnsTheLastMismatch) {
         {u"", npos}, {u"aaa", npos}, {u"baa", 0}, {u"b" + kGrin + u"a", 1}, {u"a" + kGrin, 1},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Lang::findLastNot(c.text, isLetterA), c.expected) << narrow(c.text);
+        EXPECT_EQ(Lang::findLastNot(c.text, isLetterA), c.expected) << printable(c.text);
 }
 
 TEST(StringTest, WalksRejectBrokenUtf16) {
@@ -130,18 +127,38 @@ TEST(StringTest, ReplaceCharsReplacesCharactersByCopies) {
     for (const Case& c : cases) {
         String text = c.text;
         Lang::replaceChars(text, c.index, c.count, c.repeat, c.codePoint);
-        EXPECT_EQ(text, c.expected) << narrow(c.text) << " at " << c.index;
+        EXPECT_EQ(text, c.expected) << printable(c.text) << " at " << c.index;
     }
 }
 
 TEST(StringTest, ReplaceCharsNeedsACodeUnitAtTheIndex) {
-    for (const String& original : {String(), String(u"ab")}) {
-        String text = original;
+    struct Case {
+        String text;
+        std::size_t index;
+        const char* available;
+    };
+    const Case cases[] = {
+        {String(), 0, "0"},
+        {u"ab", 2, "0"},
+        {u"ab", 3, "-1"},
+        {u"ab", npos, "-9223372036854775807"}, // a failed rfind: never the unit before the text
+    };
+    for (const Case& c : cases) {
+        String text = c.text;
         expectThrowMessage<std::range_error>(
-            [&] { Lang::replaceChars(text, text.size(), 0, 1, 'x'); },
-            "Invalid pointer range passed to Lang::Platform::Utf16::getIndex: "
-            "type=wchar_t, required=1, available=0");
-        EXPECT_EQ(text, original);
+            [&] { Lang::replaceChars(text, c.index, 0, 1, 'x'); },
+            std::string("Invalid pointer range passed to Lang::Platform::Utf16::getIndex: "
+                        "type=wchar_t, required=1, available=") +
+                c.available);
+        EXPECT_EQ(text, c.text) << c.index;
+    }
+}
+
+TEST(StringTest, ReplaceCharsRefusesARepeatCountBeyondAnyString) {
+    for (const std::int32_t codePoint : {std::int32_t{'x'}, std::int32_t{0x1F600}}) {
+        String text = u"ab";
+        EXPECT_THROW(Lang::replaceChars(text, 0, 1, npos / 2 + 1, codePoint), std::length_error) << codePoint;
+        EXPECT_EQ(text, u"ab");
     }
 }
 

@@ -3,6 +3,9 @@
 #include "Lang/NullPointerException.h"
 #include "Lang/TraceObserver.h"
 
+#include "Lang/StringCast.h"
+#include "tests/PrintableText.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -10,10 +13,6 @@
 namespace {
 
 using Lang::String;
-
-std::string narrow(const String& text) {
-    return std::string(text.begin(), text.end());
-}
 
 // Records the trace lines the sink receives while it exists.
 class TraceRecorder : public Lang::TraceObserver {
@@ -74,7 +73,7 @@ TEST(ThrowTest, TracesBeforeBuildingAndThrowsWithTheSiteLocation) {
         EXPECT_EQ(e.linesBeforeConstruction, 1u);
         EXPECT_EQ(std::string(e.what()), "file is not open");
         const String location = e.getLocation();
-        EXPECT_TRUE(isSiteLocation(location, u"findRoot")) << narrow(location);
+        EXPECT_TRUE(isSiteLocation(location, u"findRoot")) << printable(location);
         ASSERT_EQ(recorder.wideLines.size(), 1u);
         EXPECT_TRUE(recorder.narrowLines.empty());
         EXPECT_EQ(recorder.wideLines[0], location + u": Throwing ProbeException(recorder)\r\n");
@@ -89,11 +88,11 @@ TEST(ThrowTest, NarrowSitesTraceNarrowLines) {
     } catch (const Lang::Exception& e) {
         EXPECT_EQ(std::string(e.what()), "Invalid path");
         const String location = e.getLocation();
-        EXPECT_TRUE(isSiteLocation(location, u"parseNarrow")) << narrow(location);
+        EXPECT_TRUE(isSiteLocation(location, u"parseNarrow")) << printable(location);
         ASSERT_EQ(recorder.narrowLines.size(), 1u);
         EXPECT_TRUE(recorder.wideLines.empty());
         EXPECT_EQ(recorder.narrowLines[0],
-                  narrow(location) +
+                  Xtl::string_cast<std::string>(location) +
                       ": Throwing Lang::Exception(std::string(\"Invalid path\"), std::string())\r\n");
     }
 }
@@ -110,7 +109,7 @@ TEST(ThrowTest, ThrowsTheStaticTypeOfTheExpressionBuiltOnce) {
         EXPECT_EQ(builds, 1);
         EXPECT_EQ(std::string(e.what()), "NULL class System::Io::File pointer");
         const String location = e.getLocation();
-        EXPECT_TRUE(location.starts_with(u"tests/Lang/ThrowTest(")) << narrow(location);
+        EXPECT_TRUE(location.starts_with(u"tests/Lang/ThrowTest(")) << printable(location);
     }
 }
 

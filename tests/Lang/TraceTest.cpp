@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -48,6 +49,21 @@ TEST(Trace, HandsTheFormattedLineToTheSink) {
     EXPECT_EQ(collector.narrowLines, std::vector<std::string>{"Lang/File(12) : f: Throwing X\r\n"});
     EXPECT_EQ(collector.wideLines,
               (std::vector<std::u16string>{u"Lang/File(12) : f: Throwing X\r\n", u"5-narrow"}));
+}
+
+// Observers may end in any order; the one constructed last of those alive sees the lines.
+TEST(TraceObserver, EndsInAnyOrder) {
+    auto first = std::make_unique<LineCollector>();
+    auto second = std::make_unique<LineCollector>();
+    first.reset();
+    Lang::trace(u"ignored", "%s", "one");
+    EXPECT_EQ(second->narrowLines, std::vector<std::string>{"one"});
+    auto third = std::make_unique<LineCollector>();
+    second.reset();
+    Lang::trace(u"ignored", "%s", "two");
+    EXPECT_EQ(third->narrowLines, std::vector<std::string>{"two"});
+    third.reset();
+    Lang::trace(u"ignored", "%s", "three"); // with no observer left, the line goes nowhere
 }
 
 [[noreturn]] void traceAndThrow() {

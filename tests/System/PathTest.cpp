@@ -2,7 +2,7 @@
 #include "System/Path.h"
 
 #include "tests/Lang/ExpectThrowMessage.h"
-#include "tests/System/PrintableText.h"
+#include "tests/PrintableText.h"
 
 #include <gtest/gtest.h>
 

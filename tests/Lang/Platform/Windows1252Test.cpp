@@ -120,6 +120,9 @@ TEST(Windows1252Test, ToCharReadsAByteOrAValidReference) {
         {"&#\t+65;", 0x41, 7},
         {"&#x0x41;", 0x41, 8},
         {"&#-65;", amp, 1},
+        {"&#-0;", amp, 1}, // a minus sign makes the reference invalid, whatever the value wraps to
+        {"&#x-FFFFFFBF;", amp, 1},
+        {"&# -0;", amp, 1},
         {"&#4294967361;", amp, 1}, // 2^32 + 65 saturates instead of wrapping to 'A'
         // Invalid references decode as a plain '&'.
         {"&#x41", amp, 1},

@@ -5,7 +5,7 @@
 #include "System/Win32/PathTraits.h"
 
 #include "tests/Lang/ExpectThrowMessage.h"
-#include "tests/System/PrintableText.h"
+#include "tests/PrintableText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-// Test helper: UTF-16 text as readable ASCII for failure messages, other units as \uXXXX.
+// Test helper shared by all suites: UTF-16 text as readable ASCII for failure messages, other units
+// as \uXXXX.
 #pragma once
 
 #include "Lang/String.h"
