@@ -38,27 +38,29 @@ bool isSurrogate(std::int32_t codePoint) {
     return codePoint >= 0xD800 && codePoint <= 0xDFFF;
 }
 
-// Decodes the sequence at `at` and advances past it; an invalid sequence gives U+FFFD for its
-// first byte only.
+constexpr std::int32_t kInvalid = -1;
+
+// Decodes the sequence at `at` and advances past it; an invalid sequence gives kInvalid and
+// advances over its first byte only.
 std::int32_t decodeOne(std::string_view text, std::size_t& at) {
     const auto lead = static_cast<unsigned char>(text[at]);
     const SequenceShape shape = shapeOf(lead);
     if (shape.length == 0 || text.size() - at < static_cast<std::size_t>(shape.length)) {
         ++at;
-        return shape.length == 1 ? lead : kReplacement;
+        return shape.length == 1 ? lead : kInvalid;
     }
     std::int32_t codePoint = shape.length == 1 ? lead : lead & (0x7F >> shape.length);
     for (int i = 1; i < shape.length; ++i) {
         const auto byte = static_cast<unsigned char>(text[at + i]);
         if (!isContinuation(byte)) {
             ++at;
-            return kReplacement;
+            return kInvalid;
         }
         codePoint = (codePoint << 6) | (byte & 0x3F);
     }
     if (codePoint < shape.lowest || codePoint > 0x10FFFF || isSurrogate(codePoint)) {
         ++at;
-        return kReplacement;
+        return kInvalid;
     }
     at += shape.length;
     return codePoint;
@@ -90,10 +92,20 @@ String fromUtf8(std::string_view text) {
     result.reserve(text.size());
     std::array<char16_t, 2> units{};
     for (std::size_t at = 0; at < text.size();) {
-        char16_t* end = Platform::Utf16::toStorage(decodeOne(text, at), units.data(), units.data() + 2);
+        const std::int32_t decoded = decodeOne(text, at);
+        const std::int32_t codePoint = decoded == kInvalid ? kReplacement : decoded;
+        char16_t* end = Platform::Utf16::toStorage(codePoint, units.data(), units.data() + 2);
         result.append(units.data(), end - units.data());
     }
     return result;
+}
+
+bool isValidUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        if (decodeOne(text, at) == kInvalid)
+            return false;
+    }
+    return true;
 }
 
 std::string toUtf8(const String& text) {

@@ -29,8 +29,12 @@ TEST(Utf8Test, DecodesValidTextAndReplacesEachBadByte) {
         {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"}, // beyond U+10FFFF
         {"\x80x", u"\uFFFDx"},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(Lang::fromUtf8(c.utf8), c.expected) << printable(c.expected);
+        const bool valid = c.expected.find(u'\uFFFD') == String::npos;
+        EXPECT_EQ(Lang::isValidUtf8(c.utf8), valid) << printable(c.expected);
+    }
+    EXPECT_TRUE(Lang::isValidUtf8("\xEF\xBF\xBD")); // U+FFFD itself is valid text
 }
 
 TEST(Utf8Test, EncodesAndReplacesUnpairedSurrogates) {
