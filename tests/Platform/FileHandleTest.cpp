@@ -95,8 +95,7 @@ TEST(PlatformFileHandleTest, DispositionsKeepTheirWin32Meaning) {
 
 TEST(PlatformFileHandleTest, RefusedOpens) {
     TempFolder folder;
-    writeFile(folder.posix("file"), "abc");
-    ASSERT_EQ(::mkdir(folder.posix("dir").c_str(), 0755), 0);
+    addFileAndFolder(folder);
     struct Case {
         const char* name;
         std::u16string text;

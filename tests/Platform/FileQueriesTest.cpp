@@ -23,10 +23,9 @@ std::u16string currentDirectory() {
 
 TEST(PlatformFileQueriesTest, AttributesOfWhatIsThere) {
     TempFolder folder;
-    writeFile(folder.posix("file"), "abc");
+    addFileAndFolder(folder);
     writeFile(folder.posix("readonly"), "abc");
     ASSERT_EQ(::chmod(folder.posix("readonly").c_str(), 0444), 0);
-    ASSERT_EQ(::mkdir(folder.posix("dir").c_str(), 0755), 0);
     ASSERT_EQ(::mkdir(folder.posix("readonly-dir").c_str(), 0555), 0);
     ASSERT_EQ(::symlink("file", folder.posix("link").c_str()), 0);
     struct Case {
@@ -76,10 +75,9 @@ TEST(PlatformFileQueriesTest, AttributesOfWhatIsNotThere) {
 
 TEST(PlatformFileQueriesTest, DeleteFileRemovesFilesAndLinksOnly) {
     TempFolder folder;
-    writeFile(folder.posix("file"), "abc");
+    addFileAndFolder(folder);
     writeFile(folder.posix("target"), "abc");
     ASSERT_EQ(::symlink("target", folder.posix("link").c_str()), 0);
-    ASSERT_EQ(::mkdir(folder.posix("dir").c_str(), 0755), 0);
 
     EXPECT_EQ(DeleteFileW(folder.win32("file").c_str()), TRUE);
     EXPECT_EQ(GetLastError(), ERROR_SUCCESS);

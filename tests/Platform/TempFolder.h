@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -67,6 +68,12 @@ inline void writeFile(const std::string& path, const std::string& content) {
     ASSERT_EQ(::write(descriptor, content.data(), content.size()), static_cast<ssize_t>(content.size()))
         << path;
     ::close(descriptor);
+}
+
+// The usual furniture of a test folder: "file" holding "abc" and an empty folder "dir".
+inline void addFileAndFolder(const TempFolder& folder) {
+    writeFile(folder.posix("file"), "abc");
+    ASSERT_EQ(::mkdir(folder.posix("dir").c_str(), 0755), 0);
 }
 
 inline std::string readFile(const std::string& path) {
