@@ -53,7 +53,7 @@ constexpr MessageRow kMessages[] = {
     {ERROR_IO_DEVICE, u"The request could not be performed because of an I/O device error."},
     {ERROR_CANT_RESOLVE_FILENAME, u"The name of the file cannot be resolved by the system."},
     {static_cast<DWORD>(E_NOINTERFACE), u"No such interface supported"},
-    {static_cast<DWORD>(E_POINTER), u"Invalid pointer."},
+    {static_cast<DWORD>(E_POINTER), u"Invalid pointer"},
     {static_cast<DWORD>(E_FAIL), u"Unspecified error"},
     {static_cast<DWORD>(RPC_E_CHANGED_MODE), u"Cannot change thread mode after it is set."},
     {static_cast<DWORD>(CO_E_NOTINITIALIZED), u"CoInitialize has not been called."},

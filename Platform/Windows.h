@@ -54,6 +54,11 @@ inline constexpr DWORD TRUNCATE_EXISTING = 5;
 // Lets CreateFileW open a folder (for its information); without it a folder is refused.
 inline constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
 
+// MoveFileExW.
+inline constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+inline constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x2;
+inline constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
+
 // SetFilePointer.
 inline constexpr DWORD FILE_BEGIN = 0;
 inline constexpr DWORD FILE_CURRENT = 1;
@@ -188,6 +193,12 @@ BOOL DeleteFileW(LPCWSTR fileName);
 // Writes the working directory with its terminating NUL and returns its length; when `bufferLength`
 // is too small, writes nothing and returns the length needed, NUL included.
 DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
+
+// Renames a file, within its file system only (MOVEFILE_COPY_ALLOWED is not supported). With
+// MOVEFILE_REPLACE_EXISTING an existing file (or symbolic link) of the new name is replaced in one
+// step, else its presence fails with ERROR_ALREADY_EXISTS. With MOVEFILE_WRITE_THROUGH the file's
+// data and the new name are on disk before the call returns.
+BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags);
 
 HANDLE FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData);
 BOOL FindNextFileW(HANDLE findFile, WIN32_FIND_DATAW* findData);

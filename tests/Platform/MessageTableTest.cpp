@@ -108,7 +108,7 @@ TEST(PlatformMessageTableTest, CustomaryTexts) {
         {ERROR_ACCESS_DENIED, u"Access is denied.\r\n"},
         {ERROR_DISK_FULL, u"There is not enough space on the disk.\r\n"},
         {ERROR_FILE_EXISTS, u"The file exists.\r\n"},
-        {static_cast<DWORD>(E_POINTER), u"Invalid pointer.\r\n"},
+        {static_cast<DWORD>(E_POINTER), u"Invalid pointer\r\n"},
         {static_cast<DWORD>(E_FAIL), u"Unspecified error\r\n"},
         {static_cast<DWORD>(E_INVALIDARG), u"The parameter is incorrect.\r\n"},
         {static_cast<DWORD>(E_OUTOFMEMORY),
