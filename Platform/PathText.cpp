@@ -1,0 +1,203 @@
+// Win32 path texts and POSIX paths: UTF-16 and UTF-8, separators and the reserved-character mapping.
+#include "Platform/PathText.h"
+
+#include "Platform/LastError.h"
+
+namespace Platform {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+// A reserved character travels in a Win32 name as this value plus its own.
+constexpr char32_t kReservedBase = 0xF000;
+constexpr char32_t kInvalid = 0xFFFFFFFF;
+
+bool isReserved(char32_t c) {
+    switch (c) {
+    case U':':
+    case U'*':
+    case U'?':
+    case U'"':
+    case U'<':
+    case U'>':
+    case U'|':
+    case U'\\':
+        return true;
+    default:
+        return c >= 1 && c <= 31;
+    }
+}
+
+bool isWildcard(char32_t c) {
+    return c == U'*' || c == U'?';
+}
+
+bool isSeparator(char16_t unit) {
+    return unit == u'\\' || unit == u'/';
+}
+
+bool isAsciiLetter(char16_t unit) {
+    return (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z');
+}
+
+// The code point at `pos` of a UTF-16 text, advancing `pos`; kInvalid for an unpaired surrogate.
+char32_t nextCodePoint(std::u16string_view text, std::size_t& pos) {
+    const char32_t unit = text[pos++];
+    if (unit < 0xD800 || unit > 0xDFFF) {
+        return unit;
+    }
+    if (unit > 0xDBFF || pos == text.size() || text[pos] < 0xDC00 || text[pos] > 0xDFFF) {
+        return kInvalid;
+    }
+    const char32_t low = text[pos++];
+    return 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+}
+
+// The character a Win32 name's U+F0xx stands for, or the code point itself.
+char32_t unmapReserved(char32_t c) {
+    if (c > kReservedBase && c < kReservedBase + 0x80 && isReserved(c - kReservedBase)) {
+        return c - kReservedBase;
+    }
+    return c;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return;
+    }
+    if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    out += static_cast<char>(0x80 | (c & 0x3F));
+}
+
+void appendUtf16(std::u16string& out, char32_t c) {
+    if (c < 0x10000) {
+        out += static_cast<char16_t>(c);
+        return;
+    }
+    out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+    out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+}
+
+// The length of a UTF-8 sequence from its lead byte and the smallest code point it may carry;
+// length 0 for a byte that cannot lead.
+struct Utf8Lead {
+    std::size_t length;
+    char32_t minimum;
+    char32_t bits;
+};
+
+Utf8Lead utf8Lead(unsigned char byte) {
+    if (byte < 0x80) {
+        return {1, 0, byte};
+    }
+    if (byte >= 0xC0 && byte < 0xE0) {
+        return {2, 0x80, byte & 0x1Fu};
+    }
+    if (byte >= 0xE0 && byte < 0xF0) {
+        return {3, 0x800, byte & 0x0Fu};
+    }
+    if (byte >= 0xF0 && byte < 0xF5) {
+        return {4, 0x10000, byte & 0x07u};
+    }
+    return {0, 0, 0};
+}
+
+// The code point at `pos` of a UTF-8 text, advancing `pos`; a malformed sequence (overlong,
+// surrogate, beyond U+10FFFF, cut short) gives U+FFFD and advances one byte.
+char32_t nextUtf8CodePoint(const std::string& text, std::size_t& pos) {
+    const Utf8Lead lead = utf8Lead(static_cast<unsigned char>(text[pos]));
+    if (lead.length == 0 || lead.length > text.size() - pos) {
+        ++pos;
+        return kReplacement;
+    }
+    char32_t c = lead.bits;
+    for (std::size_t i = 1; i < lead.length; ++i) {
+        const auto byte = static_cast<unsigned char>(text[pos + i]);
+        if ((byte & 0xC0) != 0x80) {
+            ++pos;
+            return kReplacement;
+        }
+        c = (c << 6) | (byte & 0x3Fu);
+    }
+    if (c < lead.minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        ++pos;
+        return kReplacement;
+    }
+    pos += lead.length;
+    return c;
+}
+
+std::optional<std::string> refuse(DWORD error) {
+    SetLastError(error);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> toPosixPath(const char16_t* win32Text) {
+    if (win32Text == nullptr) {
+        return refuse(ERROR_INVALID_PARAMETER);
+    }
+    const std::u16string_view text(win32Text);
+    if (text.empty()) {
+        return refuse(ERROR_PATH_NOT_FOUND);
+    }
+    if (text.size() >= 2 && isSeparator(text[0]) && isSeparator(text[1])) {
+        return refuse(ERROR_BAD_NETPATH);
+    }
+    if (text.size() >= 2 && isAsciiLetter(text[0]) && text[1] == u':') {
+        return refuse(ERROR_PATH_NOT_FOUND);
+    }
+    std::string path;
+    path.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char32_t c = nextCodePoint(text, pos);
+        if (c == U'\\') {
+            path += '/';
+            continue;
+        }
+        if (c == kInvalid || isReserved(c)) {
+            return refuse(ERROR_INVALID_NAME);
+        }
+        appendUtf8(path, unmapReserved(c));
+    }
+    return path;
+}
+
+std::u16string toWin32Text(const std::string& posixText) {
+    std::u16string text;
+    text.reserve(posixText.size());
+    for (std::size_t pos = 0; pos < posixText.size();) {
+        const char32_t c = nextUtf8CodePoint(posixText, pos);
+        if (c == U'/') {
+            text += u'\\';
+        } else if (isReserved(c)) {
+            text += static_cast<char16_t>(kReservedBase + c);
+        } else {
+            appendUtf16(text, c);
+        }
+    }
+    return text;
+}
+
+bool isSearchPattern(std::u16string_view name) {
+    for (std::size_t pos = 0; pos < name.size();) {
+        const char32_t c = nextCodePoint(name, pos);
+        if (c == kInvalid || (isReserved(c) && !isWildcard(c))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace Platform
