@@ -173,12 +173,14 @@ void File::flush() {
 }
 
 void File::setSize(long long size) {
-    // The seek writes out what the stream holds and drops what it read ahead.
-    seek(size, SEEK_SET);
+    // The flush writes out what the stream holds and drops what it read ahead, which may lie beyond the new
+    // end.
+    flush();
     if (_chsize_s(_fileno(m_file), size) != 0) {
         const int error = lastErrno();
         LANG_THROW(Lang::ErrnoException(u"failed to set file size", error));
     }
+    seek(size, SEEK_SET);
 }
 
 bool File::isOpen() const {

@@ -162,7 +162,7 @@ TEST_F(FileTest, MisuseOfAClosedFile) {
         {"seek", [&] { file->seek(0, SEEK_SET); }},
         {"flush", [&] { file->flush(); }},
         {"eof", [&] { file->eof(); }},
-        {"seek", [&] { file->setSize(0); }},
+        {"flush", [&] { file->setSize(0); }},
     };
     for (const auto& c : cases)
         EXPECT_EQ(thrownBy(c.call),
@@ -180,7 +180,8 @@ TEST_F(FileTest, MisuseOfAnOpenFile) {
         {[&] { file->write(nullptr, 1); }, {"write buffer is NULL", "System::Io::File::write"}},
         {[&] { file->read(buffer, -1); }, {"negative byte count", "System::Io::checkedCount"}},
         {[&] { file->seek(-1, SEEK_SET); }, {"seek failed", "System::Io::File::seek"}},
-        {[&] { file->setSize(-1); }, {"seek failed", "System::Io::File::seek"}},
+        {[&] { file->setSize(-1); },
+         {errnoMessage("failed to set file size", 22), "System::Io::File::setSize"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(thrownBy(c.call), c.expected);
