@@ -36,12 +36,21 @@ TEST(Win32ExceptionTest, CopyKeepsCodeTextAndLocation) {
     EXPECT_EQ(std::u16string(copy.getLocation()), u"Win32/Somewhere(1) : f");
 }
 
+} // namespace
+
+namespace Win32ExceptionTest {
+
 void throwTraced() {
     LANG_THROW(Win32::Exception(5));
 }
 
+} // namespace Win32ExceptionTest
+
+namespace {
+
 TEST(Win32ExceptionTest, TracedThrowCarriesTheSiteAndTheText) {
-    EXPECT_EQ(win32ThrownBy(throwTraced), (Win32Thrown{5, kAccessDeniedText, "{anonymous}::throwTraced"}));
+    EXPECT_EQ(win32ThrownBy(Win32ExceptionTest::throwTraced),
+              (Win32Thrown{5, kAccessDeniedText, "Win32ExceptionTest::throwTraced"}));
 }
 
 } // namespace

@@ -46,6 +46,19 @@ TEST_F(IoHandleTest, WritesSeeksAndReadsBack) {
     EXPECT_EQ(folder.read(u"a.bin"), "hello");
 }
 
+TEST_F(IoHandleTest, OverlappedRecordsGiveThePosition) {
+    open(handle, u"a.bin", OpenDisposition::CreateNew, AccessMode::ReadWrite);
+    OVERLAPPED at{};
+    at.Offset = 2;
+    EXPECT_EQ(handle.writeAt("cd", 2, &at), 2u);
+    at.Offset = 0;
+    EXPECT_EQ(handle.writeAt("ab", 2, &at), 2u);
+    char buffer[4] = {};
+    at.Offset = 1;
+    EXPECT_EQ(handle.readAt(buffer, 3, &at), 3u);
+    EXPECT_EQ(std::string(buffer), "bcd");
+}
+
 TEST_F(IoHandleTest, MisuseOfAClosedHandle) {
     char buffer[4];
     EXPECT_EQ(handle.read(nullptr, 0), 0);

@@ -7,6 +7,7 @@
 #include "tests/Lang/ThrownBy.h"
 #include "tests/System/AsUnprivilegedUser.h"
 #include "tests/System/TemporaryFolder.h"
+#include "tests/Win32/Win32ThrownBy.h"
 
 #include <gtest/gtest.h>
 
@@ -124,6 +125,13 @@ TEST_F(FileTest, RefusedOpensChangeNothing) {
         EXPECT_EQ(folder.read(u"old.txt"), "old content") << c.expected.message;
     }
     EXPECT_FALSE(std::filesystem::exists(folder.posix(u"new.txt")));
+}
+
+TEST_F(FileTest, CreateAlwaysOverAFolderFailsToDeleteIt) {
+    std::filesystem::create_directory(folder.posix(u"sub"));
+    EXPECT_EQ(win32ThrownBy([&] { open(u"sub", CreateAlways, AccessMode::ReadWrite); }),
+              (Win32Thrown{5, kAccessDeniedText, "System::FileSystem::deleteFile"}));
+    EXPECT_TRUE(std::filesystem::is_directory(folder.posix(u"sub")));
 }
 
 TEST_F(FileTest, ASecondOpenFails) {
