@@ -54,6 +54,15 @@ HANDLE failHandle(DWORD error) {
     return INVALID_HANDLE_VALUE;
 }
 
+// Where the last component starts: after the last separator, or after a drive designator ("C:*").
+std::size_t lastComponentStart(std::u16string_view text) {
+    const auto separator = text.find_last_of(u"\\/");
+    if (separator != std::u16string_view::npos) {
+        return separator + 1;
+    }
+    return text.size() >= 2 && text[1] == u':' ? 2 : 0;
+}
+
 bool hasWildcard(std::u16string_view name) {
     return name.find_first_of(u"*?") != std::u16string_view::npos;
 }
@@ -201,8 +210,7 @@ HANDLE FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData) {
             return failHandle(ERROR_INVALID_PARAMETER);
         }
         const std::u16string_view text(fileName);
-        const auto separator = text.find_last_of(u"\\/");
-        const std::size_t patternStart = separator == std::u16string_view::npos ? 0 : separator + 1;
+        const std::size_t patternStart = lastComponentStart(text);
         if (!hasWildcard(text.substr(patternStart))) {
             return startExactSearch(fileName, text.substr(patternStart), *findData);
         }
