@@ -9,6 +9,7 @@
 
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -126,6 +127,25 @@ long long _ftelli64(std::FILE* stream) {
         return -1;
     }
     return ::ftello(stream);
+}
+
+int _fileno(std::FILE* stream) {
+    if (stream == nullptr) {
+        errno = EINVAL;
+        return -1;
+    }
+    return ::fileno(stream);
+}
+
+errno_t _chsize_s(int fd, long long size) {
+    if (size < 0) {
+        errno = EINVAL;
+        return EINVAL;
+    }
+    if (::ftruncate(fd, static_cast<off_t>(size)) != 0) {
+        return microsoftErrno(errno);
+    }
+    return 0;
 }
 
 errno_t _get_errno(int* value) {

@@ -20,6 +20,10 @@ inline constexpr int _SH_DENYNO = 0x40;
 std::FILE* _wfsopen(const char16_t* fileName, const char16_t* mode, int shareFlag);
 int _fseeki64(std::FILE* stream, long long offset, int origin);
 long long _ftelli64(std::FILE* stream);
+// The descriptor of an open stream.
+int _fileno(std::FILE* stream);
+// Truncates or extends (with zeros) the file open as `fd` to `size` bytes; 0, or the errno value.
+errno_t _chsize_s(int fd, long long size);
 
 errno_t _get_errno(int* value);
 

@@ -111,6 +111,22 @@ TEST(PlatformCrtTest, PositionsBeyondFourGiB) {
     std::fclose(stream);
 }
 
+TEST(PlatformCrtTest, SizesAnOpenFileUpAndDown) {
+    TempFolder folder;
+    std::FILE* stream = _wfsopen(folder.win32("sized").c_str(), u"wb+", _SH_DENYNO);
+    ASSERT_NE(stream, nullptr);
+    const int fd = _fileno(stream);
+    EXPECT_EQ(_chsize_s(fd, 5ll << 30), 0);
+    EXPECT_EQ(std::filesystem::file_size(folder.posix("sized")), 5ull << 30);
+    EXPECT_EQ(_chsize_s(fd, 3), 0);
+    EXPECT_EQ(std::filesystem::file_size(folder.posix("sized")), 3u);
+    EXPECT_EQ(_chsize_s(fd, -1), 22);
+    EXPECT_EQ(_chsize_s(-1, 0), 9);
+    EXPECT_EQ(microsoftErrno(), 9);
+    std::fclose(stream);
+    EXPECT_EQ(_fileno(nullptr), -1);
+}
+
 TEST(PlatformCrtTest, ErrnoInTheMicrosoftNumbering) {
     struct Case {
         int posix;
