@@ -166,12 +166,18 @@ int sprintf_s(char* buffer, std::size_t size, const char* format, ...) {
         errno = EINVAL;
         return -1;
     }
+    // The length is measured first, so text that does not fit leaves nothing behind but the empty string.
     va_list arguments;
     va_start(arguments, format);
-    const int length = std::vsnprintf(buffer, size, format, arguments);
+    va_list measuring;
+    va_copy(measuring, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, measuring);
+    va_end(measuring);
+    const bool fits = length >= 0 && static_cast<std::size_t>(length) < size;
+    if (fits)
+        std::vsnprintf(buffer, size, format, arguments);
     va_end(arguments);
-    if (length < 0 || static_cast<std::size_t>(length) >= size) {
-        buffer[0] = '\0';
+    if (!fits) {
         errno = ERANGE;
         return -1;
     }

@@ -2,11 +2,11 @@
 #include "Lang/Platform/Windows1252.h"
 
 #include "Lang/Platform/CheckPointerRange.h"
+#include "Platform/Crt.h"
 
 #include <algorithm>
 
 #include <array>
-#include <charconv>
 #include <cstddef>
 
 namespace Lang::Platform {
@@ -62,25 +62,18 @@ std::ptrdiff_t referenceRoom(std::int32_t codePoint) {
     return std::min<std::ptrdiff_t>(3 + digits + 1, kMaxReferenceLength);
 }
 
-// Writes "&#x" + hex + ";". Values whose digits do not fit the room (only non-characters: above
-// 0xFFFFFFF or negative) are not written: nothing is written and `out` is returned.
+// Writes "&#x" + hex + ";" with the bounded formatter into the reference's room. Values whose digits
+// do not fit (only non-characters: above 0xFFFFFFF or negative) are not written: the formatter
+// refuses them and `out` is returned.
 char* writeReference(std::int32_t codePoint, char* out, char* end) {
-    const auto value = static_cast<std::uint32_t>(codePoint);
-    const std::ptrdiff_t needed = 3 + hexDigitCount(value) + 1;
     const std::ptrdiff_t length = referenceRoom(codePoint);
     checkPointerRange(out, end, length, "Lang::Platform::Windows1252::toStorage");
-    if (needed > length)
+    const int written =
+        sprintf_s(out, static_cast<std::size_t>(length), "&#x%X", static_cast<unsigned>(codePoint));
+    if (written < 0)
         return out;
-    out[0] = '&';
-    out[1] = '#';
-    out[2] = 'x';
-    char* digitsEnd = std::to_chars(out + 3, end, value, 16).ptr;
-    for (char* digit = out + 3; digit != digitsEnd; ++digit) {
-        if (*digit >= 'a')
-            *digit = static_cast<char>(*digit - 'a' + 'A');
-    }
-    *digitsEnd = ';';
-    return digitsEnd + 1;
+    out[written] = ';';
+    return out + written + 1;
 }
 
 bool isCSpace(char c) {

@@ -150,8 +150,10 @@ TEST(PlatformCrtTest, SprintfWritesAllOrNothing) {
     EXPECT_STREQ(buffer, "0Abc");
     EXPECT_EQ(sprintf_s(buffer, sizeof buffer, "%s", "12345"), 5);
     EXPECT_STREQ(buffer, "12345");
-    EXPECT_EQ(sprintf_s(buffer, sizeof buffer, "%s", "123456"), -1);
-    EXPECT_STREQ(buffer, "");
+    EXPECT_EQ(sprintf_s(buffer, sizeof buffer, "%s", "abcdef"), -1);
+    EXPECT_EQ(std::string(buffer, sizeof buffer), std::string("\0"
+                                                              "2345\0",
+                                                              6)); // no part of the text
     EXPECT_EQ(sprintf_s(nullptr, 4, "%d", 1), -1);
 }
 
