@@ -3,7 +3,7 @@
 
 #include "Platform/Com/Archive.h"
 #include "Platform/Com/ArchiveUpdate.h"
-#include "Platform/Com/ComObject.h"
+#include "Platform/Com/FolderBase.h"
 #include "Platform/Com/FolderItemObjects.h"
 #include "Platform/Com/ShellPaths.h"
 #include "Platform/PathText.h"
@@ -24,23 +24,9 @@ HRESULT readShowProgress(const VARIANT& options, bool& showProgress) {
     return S_OK;
 }
 
-class ArchiveFolder final : public ComObject<Folder, IID_Folder> {
+class ArchiveFolder final : public FolderBase {
 public:
-    explicit ArchiveFolder(std::string path) : m_path(std::move(path)) {}
-
-    HRESULT Items(FolderItems** ppid) override {
-        if (ppid == nullptr)
-            return E_POINTER;
-        *ppid = nullptr;
-        return answer([&] { return countEntries(ppid); });
-    }
-
-    HRESULT ParseName(BSTR bName, FolderItem** ppid) override {
-        if (ppid == nullptr)
-            return E_POINTER;
-        *ppid = nullptr;
-        return answer([&] { return findEntry(bName, ppid); });
-    }
+    explicit ArchiveFolder(std::string path) : FolderBase(std::move(path)) {}
 
     HRESULT MoveHere(VARIANT vItem, VARIANT vOptions) override {
         return answer([&] { return transfer(vItem, vOptions, Transfer::Move); });
@@ -51,19 +37,19 @@ public:
     }
 
 private:
-    HRESULT countEntries(FolderItems** items) const {
+    HRESULT countEntries(FolderItems** items) const override {
         ArchiveHandle archive;
-        if (const HRESULT opened = openArchive(m_path, ZIP_RDONLY, archive); FAILED(opened))
+        if (const HRESULT opened = openArchive(path(), ZIP_RDONLY, archive); FAILED(opened))
             return opened;
         return makeFolderItems(static_cast<long>(zip_get_num_entries(archive.get(), 0)), items);
     }
 
-    HRESULT findEntry(BSTR name, FolderItem** item) const {
+    HRESULT findEntry(BSTR name, FolderItem** item) const override {
         const auto entryName = posixPathOf(name);
         if (!entryName)
             return S_FALSE;
         ArchiveHandle archive;
-        if (const HRESULT opened = openArchive(m_path, ZIP_RDONLY, archive); FAILED(opened))
+        if (const HRESULT opened = openArchive(path(), ZIP_RDONLY, archive); FAILED(opened))
             return opened;
         if (zip_name_locate(archive.get(), entryName->c_str(), 0) < 0)
             return S_FALSE;
@@ -79,10 +65,8 @@ private:
         const auto itemPath = posixPathOf(item.bstrVal);
         if (!itemPath)
             return HRESULT_FROM_WIN32(GetLastError());
-        return addFileToArchive(m_path, *itemPath, kind, showProgress);
+        return addFileToArchive(path(), *itemPath, kind, showProgress);
     }
-
-    std::string m_path;
 };
 
 } // namespace

@@ -2,7 +2,7 @@
 #include "Platform/Com/DirectoryFolder.h"
 
 #include "Platform/Com/ArchiveErrors.h"
-#include "Platform/Com/ComObject.h"
+#include "Platform/Com/FolderBase.h"
 #include "Platform/Com/FolderItemObjects.h"
 #include "Platform/Com/ShellPaths.h"
 #include "Platform/LastError.h"
@@ -22,32 +22,18 @@ bool isSelfOrParent(const char* name) {
     return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
-class DirectoryFolder final : public ComObject<Folder, IID_Folder> {
+class DirectoryFolder final : public FolderBase {
 public:
-    explicit DirectoryFolder(std::string path) : m_path(std::move(path)) {}
-
-    HRESULT Items(FolderItems** ppid) override {
-        if (ppid == nullptr)
-            return E_POINTER;
-        *ppid = nullptr;
-        return answer([&] { return countEntries(ppid); });
-    }
-
-    HRESULT ParseName(BSTR bName, FolderItem** ppid) override {
-        if (ppid == nullptr)
-            return E_POINTER;
-        *ppid = nullptr;
-        return answer([&] { return findEntry(bName, ppid); });
-    }
+    explicit DirectoryFolder(std::string path) : FolderBase(std::move(path)) {}
 
     HRESULT MoveHere(VARIANT, VARIANT) override { return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED); }
     HRESULT CopyHere(VARIANT, VARIANT) override { return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED); }
 
 private:
-    HRESULT countEntries(FolderItems** items) const {
-        DIR* directory = ::opendir(m_path.c_str());
+    HRESULT countEntries(FolderItems** items) const override {
+        DIR* directory = ::opendir(path().c_str());
         if (directory == nullptr)
-            return HRESULT_FROM_WIN32(win32Error(errno, m_path));
+            return HRESULT_FROM_WIN32(win32Error(errno, path()));
         long count = 0;
         errno = 0;
         while (const dirent* entry = ::readdir(directory)) {
@@ -59,17 +45,15 @@ private:
         return readError != 0 ? hresultFromErrno(readError) : makeFolderItems(count, items);
     }
 
-    HRESULT findEntry(BSTR name, FolderItem** item) const {
+    HRESULT findEntry(BSTR name, FolderItem** item) const override {
         const auto relative = posixPathOf(name);
         if (!relative)
             return S_FALSE;
         struct stat info {};
-        if (::lstat((m_path + "/" + *relative).c_str(), &info) != 0)
+        if (::lstat((path() + "/" + *relative).c_str(), &info) != 0)
             return S_FALSE;
         return makeFolderItem(toWin32Text(fileNameOf(*relative)), item);
     }
-
-    std::string m_path;
 };
 
 } // namespace

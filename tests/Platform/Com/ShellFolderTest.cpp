@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -45,6 +46,20 @@ std::pair<HRESULT, std::u16string> parse(Folder* folder, const std::u16string& n
         SysFreeString(itemName);
     }
     return {answer, found};
+}
+
+struct ParseCase {
+    std::u16string name;
+    HRESULT expected;
+    std::u16string found;
+};
+
+void expectParses(Folder* folder, const std::vector<ParseCase>& cases) {
+    for (const ParseCase& c : cases) {
+        const auto [answer, found] = parse(folder, c.name);
+        EXPECT_EQ(answer, c.expected) << Platform::toPosixPath(c.name.c_str()).value_or("<unmapped>");
+        EXPECT_EQ(found, c.found);
+    }
 }
 
 TEST(ShellFolderTest, NameSpaceGivesFoldersForDirectoriesAndArchives) {
@@ -115,24 +130,16 @@ TEST(ShellFolderTest, DirectoryItemsAndNames) {
     shell.nameSpace(temp.path(), folder);
     ASSERT_TRUE(folder);
     EXPECT_EQ(countOf(folder.get()), 3);
-    const struct {
-        std::u16string name;
-        HRESULT expected;
-        std::u16string found;
-    } cases[] = {
-        {u"a.txt", S_OK, u"a.txt"},
-        {u"sub", S_OK, u"sub"},
-        {u"r\u00E9sum\u00E9 2024\uF03Aq1.txt", S_OK, u"r\u00E9sum\u00E9 2024\uF03Aq1.txt"},
-        {u"A.TXT", S_FALSE, u""},
-        {u"missing.txt", S_FALSE, u""},
-        {u"", S_FALSE, u""},
-        {u"bad:name", S_FALSE, u""},
-    };
-    for (const auto& c : cases) {
-        const auto [answer, found] = parse(folder.get(), c.name);
-        EXPECT_EQ(answer, c.expected) << Platform::toPosixPath(c.name.c_str()).value_or("<unmapped>");
-        EXPECT_EQ(found, c.found);
-    }
+    expectParses(folder.get(),
+                 {
+                     {u"a.txt", S_OK, u"a.txt"},
+                     {u"sub", S_OK, u"sub"},
+                     {u"r\u00E9sum\u00E9 2024\uF03Aq1.txt", S_OK, u"r\u00E9sum\u00E9 2024\uF03Aq1.txt"},
+                     {u"A.TXT", S_FALSE, u""},
+                     {u"missing.txt", S_FALSE, u""},
+                     {u"", S_FALSE, u""},
+                     {u"bad:name", S_FALSE, u""},
+                 });
 }
 
 TEST(ShellFolderTest, ArchiveItemsAndNames) {
@@ -151,22 +158,13 @@ TEST(ShellFolderTest, ArchiveItemsAndNames) {
     ASSERT_EQ(shell.copy(archive, temp.posix("one.txt")), S_OK);
     ASSERT_EQ(shell.copy(archive, temp.posix("2024:q1 \U0001D11E.txt")), S_OK);
     EXPECT_EQ(countOf(folder.get()), 2) << "the folder sees the archive as it is now";
-    const struct {
-        std::u16string name;
-        HRESULT expected;
-        std::u16string found;
-    } cases[] = {
-        {u"one.txt", S_OK, u"one.txt"},
-        {u"2024\uF03Aq1 \U0001D11E.txt", S_OK, u"2024\uF03Aq1 \U0001D11E.txt"},
-        {u"two.txt", S_FALSE, u""},
-        {u"ONE.TXT", S_FALSE, u""},
-        {u"", S_FALSE, u""},
-    };
-    for (const auto& c : cases) {
-        const auto [answer, found] = parse(folder.get(), c.name);
-        EXPECT_EQ(answer, c.expected) << Platform::toPosixPath(c.name.c_str()).value_or("<unmapped>");
-        EXPECT_EQ(found, c.found);
-    }
+    expectParses(folder.get(), {
+                                   {u"one.txt", S_OK, u"one.txt"},
+                                   {u"2024\uF03Aq1 \U0001D11E.txt", S_OK, u"2024\uF03Aq1 \U0001D11E.txt"},
+                                   {u"two.txt", S_FALSE, u""},
+                                   {u"ONE.TXT", S_FALSE, u""},
+                                   {u"", S_FALSE, u""},
+                               });
 }
 
 TEST(ShellFolderTest, FolderObjectsAnswerTheirInterfacesOnly) {

@@ -142,6 +142,18 @@ inline std::optional<std::vector<EntryRecord>> readArchive(const std::string& pa
     return entries;
 }
 
+// The one entry of the archive at `path`; an empty record, and a test failure, when libzip cannot
+// read the archive or it holds more or less than one entry.
+inline EntryRecord onlyEntry(const std::string& path, bool withContent = true) {
+    const auto entries = readArchive(path, withContent);
+    if (!entries || entries->size() != 1) {
+        ADD_FAILURE() << path << ": "
+                      << (entries ? std::to_string(entries->size()) + " entries" : "unreadable");
+        return {};
+    }
+    return entries->front();
+}
+
 // The names of the files in `folder`, sorted.
 inline std::vector<std::string> filesIn(const std::string& folder) {
     std::vector<std::string> names;
