@@ -167,8 +167,4 @@ TEST(ComTest, QueryInterfaceAndReferenceCounts) {
     CoUninitialize();
 }
 
-TEST(ComTest, OleRunNeedsAnObject) {
-    EXPECT_EQ(OleRun(nullptr), E_INVALIDARG);
-}
-
 } // namespace
