@@ -46,7 +46,7 @@ const std::vector<Member>& members() {
     return list;
 }
 
-class ArchiveReadersTest : public ::testing::Test {
+class PlatformComArchiveReadersTest : public ::testing::Test {
 protected:
     void SetUp() override {
         writeFile(m_archive, kEmptyArchive);
@@ -78,15 +78,15 @@ protected:
     std::string m_archive = m_temp.posix("out.zip");
 };
 
-TEST_F(ArchiveReadersTest, UnzipTestsIt) {
+TEST_F(PlatformComArchiveReadersTest, UnzipTestsIt) {
     expectReaderAccepts("unzip", "unzip -t %s");
 }
 
-TEST_F(ArchiveReadersTest, SevenZipTestsIt) {
+TEST_F(PlatformComArchiveReadersTest, SevenZipTestsIt) {
     expectReaderAccepts("7z", "7z t %s");
 }
 
-TEST_F(ArchiveReadersTest, BsdtarListsIt) {
+TEST_F(PlatformComArchiveReadersTest, BsdtarListsIt) {
     Outcome outcome;
     expectReaderAccepts("bsdtar", "LC_ALL=C.UTF-8 bsdtar -tf %s", &outcome);
     std::string expected;
@@ -95,7 +95,7 @@ TEST_F(ArchiveReadersTest, BsdtarListsIt) {
     EXPECT_EQ(outcome.output, expected);
 }
 
-TEST_F(ArchiveReadersTest, PythonZipfileTestsIt) {
+TEST_F(PlatformComArchiveReadersTest, PythonZipfileTestsIt) {
     const std::string script = m_temp.posix("check.py");
     writeFile(script, "import sys, zipfile\n"
                       "archive = zipfile.ZipFile(sys.argv[1])\n"
@@ -111,7 +111,7 @@ TEST_F(ArchiveReadersTest, PythonZipfileTestsIt) {
                               "noise.bin 0 0o100755\n");
 }
 
-TEST_F(ArchiveReadersTest, UnzipRestoresContentTimeAndPermissions) {
+TEST_F(PlatformComArchiveReadersTest, UnzipRestoresContentTimeAndPermissions) {
     const std::string folder = m_temp.posix("extracted");
     expectReaderAccepts("unzip", "LC_ALL=C.UTF-8 unzip -q -d '" + folder + "' %s");
     for (const Member& member : members()) {

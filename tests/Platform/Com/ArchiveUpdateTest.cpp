@@ -50,7 +50,7 @@ struct Sandbox {
     }
 };
 
-TEST(ArchiveUpdateTest, CopyAddsOneDeflatedEntryAndKeepsTheItem) {
+TEST(PlatformComArchiveUpdateTest, CopyAddsOneDeflatedEntryAndKeepsTheItem) {
     Sandbox box;
     ShellSession shell;
     ASSERT_EQ(shell.copy(box.archive, box.item), S_OK);
@@ -63,7 +63,7 @@ TEST(ArchiveUpdateTest, CopyAddsOneDeflatedEntryAndKeepsTheItem) {
     EXPECT_EQ(filesIn(box.temp.path()), (std::vector<std::string>{"item.txt", "out.zip"}));
 }
 
-TEST(ArchiveUpdateTest, MoveAddsTheEntryAndRemovesTheItem) {
+TEST(PlatformComArchiveUpdateTest, MoveAddsTheEntryAndRemovesTheItem) {
     Sandbox box;
     ShellSession shell;
     ASSERT_EQ(shell.move(box.archive, box.item), S_OK);
@@ -72,7 +72,7 @@ TEST(ArchiveUpdateTest, MoveAddsTheEntryAndRemovesTheItem) {
     EXPECT_EQ(filesIn(box.temp.path()), (std::vector<std::string>{"out.zip"}));
 }
 
-TEST(ArchiveUpdateTest, EntryOfTheSameNameIsReplaced) {
+TEST(PlatformComArchiveUpdateTest, EntryOfTheSameNameIsReplaced) {
     Sandbox box;
     writeFile(box.temp.posix("other.txt"), "other");
     ShellSession shell;
@@ -88,7 +88,7 @@ TEST(ArchiveUpdateTest, EntryOfTheSameNameIsReplaced) {
     EXPECT_EQ((*entries)[1].content, "second version");
 }
 
-TEST(ArchiveUpdateTest, EmptyFileBecomesAnEmptyEntry) {
+TEST(PlatformComArchiveUpdateTest, EmptyFileBecomesAnEmptyEntry) {
     Sandbox box;
     writeFile(box.item, "");
     ShellSession shell;
@@ -99,7 +99,7 @@ TEST(ArchiveUpdateTest, EmptyFileBecomesAnEmptyEntry) {
     EXPECT_EQ(entry.content, "");
 }
 
-TEST(ArchiveUpdateTest, EntryNamesAreThePosixNamesInUtf8) {
+TEST(PlatformComArchiveUpdateTest, EntryNamesAreThePosixNamesInUtf8) {
     const struct {
         const char* name;
         bool flagged;
@@ -124,7 +124,7 @@ TEST(ArchiveUpdateTest, EntryNamesAreThePosixNamesInUtf8) {
     }
 }
 
-TEST(ArchiveUpdateTest, ModificationTimeAndPermissionsAreKept) {
+TEST(PlatformComArchiveUpdateTest, ModificationTimeAndPermissionsAreKept) {
     // Even seconds: the DOS time of an entry has two-second steps.
     const struct {
         const char* name;
@@ -151,7 +151,7 @@ TEST(ArchiveUpdateTest, ModificationTimeAndPermissionsAreKept) {
     }
 }
 
-TEST(ArchiveUpdateTest, ArchiveKeepsItsPermissions) {
+TEST(PlatformComArchiveUpdateTest, ArchiveKeepsItsPermissions) {
     Sandbox box;
     ASSERT_EQ(::chmod(box.archive.c_str(), 0640), 0);
     ShellSession shell;
@@ -162,7 +162,7 @@ TEST(ArchiveUpdateTest, ArchiveKeepsItsPermissions) {
 }
 
 // Each failure leaves the archive byte for byte, the item where it was, and no other file.
-TEST(ArchiveUpdateTest, FailuresLeaveEverythingAsItWas) {
+TEST(PlatformComArchiveUpdateTest, FailuresLeaveEverythingAsItWas) {
     enum Transfer { Copy, Move };
     const struct {
         const char* name;
@@ -234,7 +234,7 @@ int runAsNobody(const std::function<int()>& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(ArchiveUpdateTest, UnreadableItemFailsWithAccessDenied) {
+TEST(PlatformComArchiveUpdateTest, UnreadableItemFailsWithAccessDenied) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to drop to another user";
     Sandbox box;
@@ -254,7 +254,7 @@ TEST(ArchiveUpdateTest, UnreadableItemFailsWithAccessDenied) {
     EXPECT_EQ(filesIn(box.temp.path()), (std::vector<std::string>{"item.txt", "out.zip"}));
 }
 
-TEST(ArchiveUpdateTest, ArchiveInAReadOnlyFolderFailsAndMoveKeepsTheItem) {
+TEST(PlatformComArchiveUpdateTest, ArchiveInAReadOnlyFolderFailsAndMoveKeepsTheItem) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to drop to another user";
     Sandbox box;
@@ -310,7 +310,7 @@ std::string noise(std::size_t size) {
     return bytes;
 }
 
-TEST(ArchiveUpdateTest, FullDiskFailsAndLeavesTheArchive) {
+TEST(PlatformComArchiveUpdateTest, FullDiskFailsAndLeavesTheArchive) {
     TempFolder temp;
     const std::string small = temp.posix("small");
     ASSERT_EQ(::mkdir(small.c_str(), 0755), 0);

@@ -24,7 +24,7 @@ HRESULT createShell(void** object, REFIID iid = IID_IShellDispatch) {
     return FAILED(found) ? found : CoCreateInstance(clsid, nullptr, CLSCTX_ALL, iid, object);
 }
 
-TEST(ComTest, ApartmentAnswersPerThread) {
+TEST(PlatformComTest, ApartmentAnswersPerThread) {
     constexpr DWORD STA = COINIT_APARTMENTTHREADED;
     constexpr DWORD MTA = COINIT_MULTITHREADED;
     const struct {
@@ -66,13 +66,13 @@ TEST(ComTest, ApartmentAnswersPerThread) {
     }
 }
 
-TEST(ComTest, ApartmentsOfThreadsAreApart) {
+TEST(PlatformComTest, ApartmentsOfThreadsAreApart) {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
     std::thread([] { EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK); }).join();
     CoUninitialize();
 }
 
-TEST(ComTest, ReservedPointerIsRefused) {
+TEST(PlatformComTest, ReservedPointerIsRefused) {
     int reserved = 0;
     std::thread([&reserved] {
         EXPECT_EQ(CoInitializeEx(&reserved, COINIT_APARTMENTTHREADED), E_INVALIDARG);
@@ -80,7 +80,7 @@ TEST(ComTest, ReservedPointerIsRefused) {
     }).join();
 }
 
-TEST(ComTest, ProgIdsKnowTheShellOnly) {
+TEST(PlatformComTest, ProgIdsKnowTheShellOnly) {
     const struct {
         const char16_t* progId;
         HRESULT expected;
@@ -102,7 +102,7 @@ TEST(ComTest, ProgIdsKnowTheShellOnly) {
     }
 }
 
-TEST(ComTest, CreationNeedsAnApartmentAndAKnownClass) {
+TEST(PlatformComTest, CreationNeedsAnApartmentAndAKnownClass) {
     std::thread([] {
         void* object = &object;
         EXPECT_EQ(CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_ALL, IID_IUnknown, &object),
@@ -135,7 +135,7 @@ TEST(ComTest, CreationNeedsAnApartmentAndAKnownClass) {
     }).join();
 }
 
-TEST(ComTest, AggregationIsRefused) {
+TEST(PlatformComTest, AggregationIsRefused) {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
     ComPtr<IUnknown> shell;
     ASSERT_EQ(createShell(shell.outVoid(), IID_IUnknown), S_OK);
@@ -146,7 +146,7 @@ TEST(ComTest, AggregationIsRefused) {
     CoUninitialize();
 }
 
-TEST(ComTest, QueryInterfaceAndReferenceCounts) {
+TEST(PlatformComTest, QueryInterfaceAndReferenceCounts) {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
     IUnknown* unknown = nullptr;
     ASSERT_EQ(createShell(reinterpret_cast<void**>(&unknown), IID_IUnknown), S_OK);

@@ -61,7 +61,7 @@ ChildResult copyOnATerminal(const std::string& archive, const std::string& item,
     return {WIFEXITED(status) && WEXITSTATUS(status) == 0, usage.ru_maxrss};
 }
 
-TEST(LargeFileTest, FiveGibibytesBecomeAZip64EntryWithAProgressLine) {
+TEST(PlatformComLargeFileTest, FiveGibibytesBecomeAZip64EntryWithAProgressLine) {
     TempFolder temp;
     const std::string archive = temp.posix("big.zip");
     const std::string item = temp.posix("big.bin");

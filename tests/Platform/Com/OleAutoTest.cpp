@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(OleAutoTest, StringsCarryTheirLengthAndANul) {
+TEST(PlatformComOleAutoTest, StringsCarryTheirLengthAndANul) {
     const std::u16string cases[] = {u"", u"a", u"r\u00E9sum\u00E9", u"\U0001D11E clef",
                                     std::u16string(5000, u'x')};
     for (const std::u16string& text : cases) {
@@ -25,13 +25,13 @@ TEST(OleAutoTest, StringsCarryTheirLengthAndANul) {
     }
 }
 
-TEST(OleAutoTest, NullStringIsEmpty) {
+TEST(PlatformComOleAutoTest, NullStringIsEmpty) {
     EXPECT_EQ(SysAllocString(nullptr), nullptr);
     EXPECT_EQ(SysStringLen(nullptr), 0u);
     SysFreeString(nullptr);
 }
 
-TEST(OleAutoTest, VariantClearFreesItsStringAndEmptiesIt) {
+TEST(PlatformComOleAutoTest, VariantClearFreesItsStringAndEmptiesIt) {
     VARIANT value;
     VariantInit(&value);
     EXPECT_EQ(value.vt, VT_EMPTY);

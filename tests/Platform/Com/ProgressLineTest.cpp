@@ -14,7 +14,7 @@ namespace {
 using Platform::Com::ProgressLine;
 using namespace std::chrono_literals;
 
-TEST(ProgressLineTest, DrawsOnATerminalAfterTheDelay) {
+TEST(PlatformComProgressLineTest, DrawsOnATerminalAfterTheDelay) {
     const struct {
         const char* name;
         std::chrono::milliseconds delay;
@@ -45,7 +45,7 @@ TEST(ProgressLineTest, DrawsOnATerminalAfterTheDelay) {
     }
 }
 
-TEST(ProgressLineTest, ShowsNothingWhereNoTerminalIs) {
+TEST(PlatformComProgressLineTest, ShowsNothingWhereNoTerminalIs) {
     int pipeEnds[2];
     ASSERT_EQ(::pipe(pipeEnds), 0);
     for (const int output : {pipeEnds[1], -1}) {

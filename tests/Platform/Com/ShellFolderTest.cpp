@@ -62,7 +62,7 @@ void expectParses(Folder* folder, const std::vector<ParseCase>& cases) {
     }
 }
 
-TEST(ShellFolderTest, NameSpaceGivesFoldersForDirectoriesAndArchives) {
+TEST(PlatformComShellFolderTest, NameSpaceGivesFoldersForDirectoriesAndArchives) {
     TempFolder temp;
     ::mkdir(temp.posix("dir").c_str(), 0755);
     writeFile(temp.posix("empty.zip"), kEmptyArchive);
@@ -97,7 +97,7 @@ TEST(ShellFolderTest, NameSpaceGivesFoldersForDirectoriesAndArchives) {
     }
 }
 
-TEST(ShellFolderTest, NameSpaceOfWhatNamesNothingIsNull) {
+TEST(PlatformComShellFolderTest, NameSpaceOfWhatNamesNothingIsNull) {
     ShellSession shell;
     ComPtr<IShellDispatch> dispatch;
     ASSERT_EQ(CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_ALL, IID_IShellDispatch, dispatch.outVoid()),
@@ -120,7 +120,7 @@ TEST(ShellFolderTest, NameSpaceOfWhatNamesNothingIsNull) {
     EXPECT_EQ(dispatch->NameSpace(Variant(u"\\").get(), nullptr), E_POINTER);
 }
 
-TEST(ShellFolderTest, DirectoryItemsAndNames) {
+TEST(PlatformComShellFolderTest, DirectoryItemsAndNames) {
     TempFolder temp;
     writeFile(temp.posix("a.txt"), "a");
     writeFile(temp.posix("r\u00E9sum\u00E9 2024:q1.txt"), "b");
@@ -142,7 +142,7 @@ TEST(ShellFolderTest, DirectoryItemsAndNames) {
                  });
 }
 
-TEST(ShellFolderTest, ArchiveItemsAndNames) {
+TEST(PlatformComShellFolderTest, ArchiveItemsAndNames) {
     TempFolder temp;
     const std::string archive = temp.posix("a.zip");
     writeFile(archive, kEmptyArchive);
@@ -167,7 +167,7 @@ TEST(ShellFolderTest, ArchiveItemsAndNames) {
                                });
 }
 
-TEST(ShellFolderTest, FolderObjectsAnswerTheirInterfacesOnly) {
+TEST(PlatformComShellFolderTest, FolderObjectsAnswerTheirInterfacesOnly) {
     TempFolder temp;
     ShellSession shell;
     ComPtr<Folder> folder;
@@ -199,7 +199,7 @@ TEST(ShellFolderTest, FolderObjectsAnswerTheirInterfacesOnly) {
     EXPECT_EQ(items->get_Count(nullptr), E_POINTER);
 }
 
-TEST(ShellFolderTest, CopyArgumentsAreChecked) {
+TEST(PlatformComShellFolderTest, CopyArgumentsAreChecked) {
     TempFolder temp;
     const std::string archive = temp.posix("a.zip");
     writeFile(archive, kEmptyArchive);
