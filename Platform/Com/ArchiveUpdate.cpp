@@ -130,7 +130,8 @@ HRESULT addEntry(zip_t* archive, const std::string& name, const FileDescriptor& 
 }
 
 // libzip writes the new archive to a temporary file beside the old one and renames it over it, or
-// removes the temporary file on failure; the handle is empty afterwards either way.
+// removes the temporary file on failure. After success the handle is empty; after a failure it still
+// holds the archive, discarded with the handle.
 HRESULT commit(ArchiveHandle& archive) {
     if (zip_close(archive.get()) != 0)
         return archiveError(archive.get());
