@@ -15,7 +15,8 @@ inline constexpr int _SH_DENYWR = 0x20;
 inline constexpr int _SH_DENYRD = 0x30;
 inline constexpr int _SH_DENYNO = 0x40;
 
-// Opens a file by Win32 path text (see Windows.h) with a stdio mode and a sharing flag.
+// Opens a file by Win32 path text (see Windows.h) with a stdio mode ("rb", "wb", "ab", each with an
+// optional '+') and a sharing flag, which is checked but not enforced. A folder is refused (EACCES).
 std::FILE* _wfsopen(const char16_t* fileName, const char16_t* mode, int shareFlag);
 int _fseeki64(std::FILE* stream, long long offset, int origin);
 long long _ftelli64(std::FILE* stream);
@@ -24,7 +25,7 @@ errno_t _get_errno(int* value);
 
 // Formats into `buffer` of `size` bytes; returns the length written, or -1 when it does not fit
 // (the buffer then holds the empty string).
-int sprintf_s(char* buffer, std::size_t size, const char* format, ...);
+int sprintf_s(char* buffer, std::size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
 int _finite(double value);
 int _isnan(double value);

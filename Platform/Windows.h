@@ -3,7 +3,7 @@
 // The stand-in layer implements them on POSIX. Path texts are Win32 texts in UTF-16: every
 // backslash becomes '/', a rooted text ("\home\me") is an absolute POSIX path, a relative one is
 // relative to the working directory, and U+F001..U+F07F stand for the characters a Win32 name
-// cannot hold (see PathText.h). Every call sets the calling thread's last error.
+// cannot hold (see PathText.h). Every call but Sleep sets the calling thread's last error.
 #pragma once
 
 #include <cstdarg>

@@ -1,10 +1,11 @@
-// Test helper: a temporary folder removed with all it holds, its paths as POSIX and Win32 texts,
-// and small file-making helpers.
+// Test helpers: a temporary folder removed with all it holds, its paths as POSIX and Win32 texts,
+// a working-directory change undone at scope end, and small file helpers.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -44,10 +45,46 @@ private:
     std::string m_path;
 };
 
+// Changes the working directory for a scope and restores the previous one at its end.
+class ScopedWorkingDirectory {
+public:
+    explicit ScopedWorkingDirectory(const std::string& path) : m_previous(::open(".", O_PATH | O_CLOEXEC)) {
+        EXPECT_EQ(::chdir(path.c_str()), 0) << path;
+    }
+    ~ScopedWorkingDirectory() {
+        EXPECT_EQ(::fchdir(m_previous), 0);
+        ::close(m_previous);
+    }
+    ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
+    ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
+
+private:
+    int m_previous;
+};
+
 inline void writeFile(const std::string& path, const std::string& content) {
     const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     ASSERT_GE(descriptor, 0) << path;
     ASSERT_EQ(::write(descriptor, content.data(), content.size()), static_cast<ssize_t>(content.size()))
         << path;
     ::close(descriptor);
+}
+
+// The usual furniture of a test folder: "file" holding "abc" and an empty folder "dir".
+inline void addFileAndFolder(const TempFolder& folder) {
+    writeFile(folder.posix("file"), "abc");
+    ASSERT_EQ(::mkdir(folder.posix("dir").c_str(), 0755), 0);
+}
+
+inline std::string readFile(const std::string& path) {
+    std::string content;
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    char chunk[4096];
+    for (ssize_t got = 0; descriptor >= 0 && (got = ::read(descriptor, chunk, sizeof chunk)) > 0;) {
+        content.append(chunk, static_cast<std::size_t>(got));
+    }
+    if (descriptor >= 0) {
+        ::close(descriptor);
+    }
+    return content;
 }
