@@ -7,6 +7,7 @@
 #include "Platform/PathText.h"
 
 #include "tests/Platform/Com/ComPointers.h"
+#include "tests/Platform/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <zip.h>
@@ -18,8 +19,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,11 +75,6 @@ private:
     bool m_initialised = false;
     ComPtr<IShellDispatch> m_shell;
 };
-
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // One entry as libzip reads it back.
 struct EntryRecord {
