@@ -1,0 +1,46 @@
+// Opening ZIP archives with libzip, keeping the errno of a failure.
+#include "Platform/Com/Archive.h"
+
+#include "Platform/Com/ArchiveErrors.h"
+
+namespace Platform::Com {
+
+namespace {
+
+// A libzip error record that is released when it goes out of scope.
+class ZipError {
+public:
+    ZipError() { zip_error_init(&m_error); }
+    ~ZipError() { zip_error_fini(&m_error); }
+    ZipError(const ZipError&) = delete;
+    ZipError& operator=(const ZipError&) = delete;
+
+    zip_error_t* get() { return &m_error; }
+
+private:
+    zip_error_t m_error;
+};
+
+} // namespace
+
+HRESULT openArchive(const std::string& path, int flags, ArchiveHandle& archive) {
+    archive.reset();
+    ZipError error;
+    zip_source_t* file = zip_source_file_create(path.c_str(), 0, -1, error.get());
+    if (file == nullptr)
+        return hresultFromZipError(*error.get());
+    zip_t* opened = zip_open_from_source(file, flags, error.get());
+    if (opened == nullptr) {
+        zip_source_free(file);
+        return hresultFromZipError(*error.get());
+    }
+    archive.reset(opened);
+    return S_OK;
+}
+
+bool isArchive(const std::string& path) {
+    ArchiveHandle archive;
+    return SUCCEEDED(openArchive(path, ZIP_RDONLY, archive));
+}
+
+} // namespace Platform::Com

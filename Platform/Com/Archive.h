@@ -1,0 +1,25 @@
+// ZIP archives opened with libzip, held by a handle that discards unsaved changes.
+#pragma once
+
+#include "Platform/Windows.h"
+
+#include <zip.h>
+
+#include <memory>
+#include <string>
+
+namespace Platform::Com {
+
+struct ArchiveDiscard {
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+using ArchiveHandle = std::unique_ptr<zip_t, ArchiveDiscard>;
+
+// Opens the archive at the POSIX path `path` with libzip's open flags (ZIP_RDONLY, ...); S_OK, or
+// the HRESULT of the cause and an empty handle.
+HRESULT openArchive(const std::string& path, int flags, ArchiveHandle& archive);
+
+// Whether libzip opens the file at `path` as an archive.
+bool isArchive(const std::string& path);
+
+} // namespace Platform::Com

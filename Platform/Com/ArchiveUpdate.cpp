@@ -1,0 +1,185 @@
+// Adding a file to an archive: open and check the item, add the entry, commit, sync, then remove a moved
+// item.
+#include "Platform/Com/ArchiveUpdate.h"
+
+#include "Platform/Com/Archive.h"
+#include "Platform/Com/ArchiveErrors.h"
+#include "Platform/Com/DeflateSource.h"
+#include "Platform/Com/ProgressLine.h"
+#include "Platform/Com/ShellPaths.h"
+#include "Platform/LastError.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <limits>
+
+namespace Platform::Com {
+
+namespace {
+
+constexpr std::chrono::seconds kProgressDelay{1};
+// The extended-timestamp extra field: flags (bit 0: modification time follows), then the time
+// in seconds since 1970, UTC, as a signed 32-bit little-endian number.
+constexpr zip_uint16_t kExtendedTimestampId = 0x5455;
+constexpr zip_uint8_t kModificationTimePresent = 0x01;
+// The MS-DOS read-only attribute in the low byte of the external attributes.
+constexpr zip_uint32_t kDosReadOnly = 0x01;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int descriptor) : m_descriptor(descriptor) {}
+    ~FileDescriptor() {
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return m_descriptor; }
+
+private:
+    int m_descriptor;
+};
+
+int openForReading(const std::string& path, int extraFlags) {
+    int descriptor = -1;
+    do {
+        descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | extraFlags);
+    } while (descriptor < 0 && errno == EINTR);
+    return descriptor;
+}
+
+// Only a regular file can be packed: a folder is refused as Windows refuses to open one as a file.
+// A FIFO must not block the open.
+HRESULT checkItem(const FileDescriptor& item, const std::string& path, struct stat& info) {
+    if (item.get() < 0)
+        return HRESULT_FROM_WIN32(win32Error(errno, path));
+    if (::fstat(item.get(), &info) != 0)
+        return hresultFromErrno(errno);
+    if (S_ISDIR(info.st_mode))
+        return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+    if (!S_ISREG(info.st_mode))
+        return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+    return S_OK;
+}
+
+// Moving an archive into itself would delete it after the commit; copying it into itself is refused alike.
+bool isSameFile(const std::string& archivePath, const struct stat& item) {
+    struct stat archive {};
+    return ::stat(archivePath.c_str(), &archive) == 0 && archive.st_dev == item.st_dev &&
+           archive.st_ino == item.st_ino;
+}
+
+HRESULT archiveError(zip_t* archive) {
+    return hresultFromZipError(*zip_get_error(archive));
+}
+
+// A replaced entry goes away whole (with its comment and extra fields); the new one is added anew.
+HRESULT removeEntryNamed(zip_t* archive, const std::string& name) {
+    const zip_int64_t existing = zip_name_locate(archive, name.c_str(), 0);
+    if (existing < 0)
+        return S_OK;
+    return zip_delete(archive, static_cast<zip_uint64_t>(existing)) == 0 ? S_OK : archiveError(archive);
+}
+
+// Unix permissions for Unix readers, the read-only attribute for the others.
+HRESULT keepPermissions(zip_t* archive, zip_uint64_t entry, mode_t mode) {
+    const zip_uint32_t attributes =
+        (static_cast<zip_uint32_t>(mode & 0xFFFF) << 16) | ((mode & S_IWUSR) != 0 ? 0 : kDosReadOnly);
+    if (zip_file_set_external_attributes(archive, entry, 0, ZIP_OPSYS_UNIX, attributes) != 0)
+        return archiveError(archive);
+    return S_OK;
+}
+
+// The DOS time of the entry is local and has two-second steps; the extended timestamp keeps the
+// exact second for extractors. Times outside its 32-bit range are left to the DOS time.
+HRESULT keepModificationTime(zip_t* archive, zip_uint64_t entry, time_t modified) {
+    if (modified < std::numeric_limits<std::int32_t>::min() ||
+        modified > std::numeric_limits<std::int32_t>::max())
+        return S_OK;
+    const auto seconds = static_cast<std::uint32_t>(static_cast<std::int32_t>(modified));
+    const zip_uint8_t field[] = {
+        kModificationTimePresent, static_cast<zip_uint8_t>(seconds), static_cast<zip_uint8_t>(seconds >> 8),
+        static_cast<zip_uint8_t>(seconds >> 16), static_cast<zip_uint8_t>(seconds >> 24)};
+    if (zip_file_extra_field_set(archive, entry, kExtendedTimestampId, ZIP_EXTRA_FIELD_NEW, field,
+                                 sizeof field, ZIP_FL_LOCAL | ZIP_FL_CENTRAL) != 0)
+        return archiveError(archive);
+    return S_OK;
+}
+
+HRESULT addEntry(zip_t* archive, const std::string& name, const FileDescriptor& item, const struct stat& info,
+                 ProgressLine& progress) {
+    if (const HRESULT removed = removeEntryNamed(archive, name); FAILED(removed))
+        return removed;
+    zip_source_t* data = makeDeflateSource(archive, item.get(), info, progress);
+    if (data == nullptr)
+        return archiveError(archive);
+    const zip_int64_t entry = zip_file_add(archive, name.c_str(), data, ZIP_FL_ENC_UTF_8);
+    if (entry < 0) {
+        zip_source_free(data);
+        return archiveError(archive);
+    }
+    const auto index = static_cast<zip_uint64_t>(entry);
+    if (const HRESULT kept = keepPermissions(archive, index, info.st_mode); FAILED(kept))
+        return kept;
+    return keepModificationTime(archive, index, info.st_mtime);
+}
+
+// libzip writes the new archive to a temporary file beside the old one and renames it over it, or
+// removes the temporary file on failure. After success the handle is empty; after a failure it still
+// holds the archive, discarded with the handle.
+HRESULT commit(ArchiveHandle& archive) {
+    if (zip_close(archive.get()) != 0)
+        return archiveError(archive.get());
+    archive.release();
+    return S_OK;
+}
+
+HRESULT syncPath(const std::string& path, int extraFlags) {
+    const FileDescriptor file(openForReading(path, extraFlags));
+    if (file.get() < 0 || ::fsync(file.get()) != 0)
+        return hresultFromErrno(errno);
+    return S_OK;
+}
+
+// The new archive's data and its name in the folder are on disk.
+HRESULT syncArchive(const std::string& archivePath) {
+    if (const HRESULT synced = syncPath(archivePath, 0); FAILED(synced))
+        return synced;
+    return syncPath(folderOf(archivePath), O_DIRECTORY);
+}
+
+HRESULT removeItem(const std::string& itemPath) {
+    return ::unlink(itemPath.c_str()) == 0 ? S_OK : hresultFromErrno(errno);
+}
+
+} // namespace
+
+HRESULT addFileToArchive(const std::string& archivePath, const std::string& itemPath, Transfer transfer,
+                         bool showProgress) {
+    const FileDescriptor item(openForReading(itemPath, O_NONBLOCK));
+    struct stat info {};
+    if (const HRESULT checked = checkItem(item, itemPath, info); FAILED(checked))
+        return checked;
+    if (isSameFile(archivePath, info))
+        return HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER);
+    ProgressLine progress(showProgress ? STDERR_FILENO : -1, kProgressDelay,
+                          static_cast<std::uint64_t>(info.st_size));
+    ArchiveHandle archive;
+    if (const HRESULT opened = openArchive(archivePath, 0, archive); FAILED(opened))
+        return opened;
+    if (const HRESULT added = addEntry(archive.get(), fileNameOf(itemPath), item, info, progress);
+        FAILED(added))
+        return added;
+    if (const HRESULT committed = commit(archive); FAILED(committed))
+        return committed;
+    if (const HRESULT synced = syncArchive(archivePath); FAILED(synced))
+        return synced;
+    return transfer == Transfer::Move ? removeItem(itemPath) : S_OK;
+}
+
+} // namespace Platform::Com

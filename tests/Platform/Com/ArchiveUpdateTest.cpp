@@ -1,0 +1,331 @@
+// Tests of copying and moving files into a compressed folder: entries, metadata, failures.
+#include "tests/Platform/Com/ShellSession.h"
+#include "tests/Platform/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <ctime>
+#include <functional>
+
+namespace {
+
+constexpr std::uint16_t kDeflate = 8;
+constexpr std::uint16_t kUtf8NameFlag = 0x0800;
+
+// Text that compresses, some thousand lines of it.
+std::string sampleText(std::size_t lines) {
+    std::string text;
+    for (std::size_t i = 0; i < lines; ++i)
+        text += "line " + std::to_string(i) + ": the quick brown fox jumps over the lazy dog\n";
+    return text;
+}
+
+void setModificationTime(const std::string& path, std::time_t seconds) {
+    const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+}
+
+// The general-purpose flags of the first entry's local header (the archive holds one entry).
+std::uint16_t firstEntryFlags(const std::string& archive) {
+    const std::string bytes = readFile(archive);
+    if (bytes.size() < 8 || bytes.compare(0, 4, "PK\x03\x04") != 0)
+        return 0xFFFF;
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[6]) |
+                                      static_cast<unsigned char>(bytes[7]) << 8);
+}
+
+struct Sandbox {
+    TempFolder temp;
+    std::string archive = temp.posix("out.zip");
+    std::string item = temp.posix("item.txt");
+    Sandbox() {
+        writeFile(archive, kEmptyArchive);
+        writeFile(item, sampleText(2000));
+    }
+};
+
+TEST(PlatformComArchiveUpdateTest, CopyAddsOneDeflatedEntryAndKeepsTheItem) {
+    Sandbox box;
+    ShellSession shell;
+    ASSERT_EQ(shell.copy(box.archive, box.item), S_OK);
+    const EntryRecord entry = onlyEntry(box.archive);
+    EXPECT_EQ(entry.name, "item.txt");
+    EXPECT_EQ(entry.method, kDeflate);
+    EXPECT_EQ(entry.content, sampleText(2000));
+    EXPECT_LT(readFile(box.archive).size(), sampleText(2000).size() / 4);
+    EXPECT_EQ(readFile(box.item), sampleText(2000));
+    EXPECT_EQ(filesIn(box.temp.path()), (std::vector<std::string>{"item.txt", "out.zip"}));
+}
+
+TEST(PlatformComArchiveUpdateTest, MoveAddsTheEntryAndRemovesTheItem) {
+    Sandbox box;
+    ShellSession shell;
+    ASSERT_EQ(shell.move(box.archive, box.item), S_OK);
+    EXPECT_EQ(onlyEntry(box.archive).content, sampleText(2000));
+    EXPECT_FALSE(exists(box.item));
+    EXPECT_EQ(filesIn(box.temp.path()), (std::vector<std::string>{"out.zip"}));
+}
+
+TEST(PlatformComArchiveUpdateTest, EntryOfTheSameNameIsReplaced) {
+    Sandbox box;
+    writeFile(box.temp.posix("other.txt"), "other");
+    ShellSession shell;
+    ASSERT_EQ(shell.copy(box.archive, box.item), S_OK);
+    ASSERT_EQ(shell.copy(box.archive, box.temp.posix("other.txt")), S_OK);
+    writeFile(box.item, "second version");
+    ASSERT_EQ(shell.copy(box.archive, box.item), S_OK);
+    const auto entries = readArchive(box.archive);
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), 2u);
+    EXPECT_EQ((*entries)[0].name, "other.txt");
+    EXPECT_EQ((*entries)[1].name, "item.txt");
+    EXPECT_EQ((*entries)[1].content, "second version");
+}
+
+TEST(PlatformComArchiveUpdateTest, EmptyFileBecomesAnEmptyEntry) {
+    Sandbox box;
+    writeFile(box.item, "");
+    ShellSession shell;
+    ASSERT_EQ(shell.copy(box.archive, box.item), S_OK);
+    const EntryRecord entry = onlyEntry(box.archive);
+    EXPECT_EQ(entry.name, "item.txt");
+    EXPECT_EQ(entry.size, 0u);
+    EXPECT_EQ(entry.content, "");
+}
+
+TEST(PlatformComArchiveUpdateTest, EntryNamesAreThePosixNamesInUtf8) {
+    const struct {
+        const char* name;
+        bool flagged;
+    } cases[] = {
+        {"plain.txt", false},
+        {"r\u00E9sum\u00E9.txt", true},
+        {"\u65E5\u672C.txt", true},
+        {"\U0001D11E clef \U0001F600.txt", true},
+        {"2024:q1 <a|b> \"c\" d?*.txt", false},
+        {"back\\slash.txt", false},
+    };
+    ShellSession shell;
+    for (const auto& c : cases) {
+        Sandbox box;
+        const std::string item = box.temp.posix(c.name);
+        writeFile(item, c.name);
+        ASSERT_EQ(shell.copy(box.archive, item), S_OK) << c.name;
+        const EntryRecord entry = onlyEntry(box.archive);
+        EXPECT_EQ(entry.name, c.name);
+        EXPECT_EQ(entry.content, c.name);
+        EXPECT_EQ((firstEntryFlags(box.archive) & kUtf8NameFlag) != 0, c.flagged) << c.name;
+    }
+}
+
+TEST(PlatformComArchiveUpdateTest, ModificationTimeAndPermissionsAreKept) {
+    // Even seconds: the DOS time of an entry has two-second steps.
+    const struct {
+        const char* name;
+        mode_t mode;
+        std::time_t modified;
+    } cases[] = {
+        {"ordinary", 0644, 1614834368},      {"private", 0600, 946684800},
+        {"read-only", 0444, 1700000000},     {"executable", 0755, 1234567890},
+        {"set-group-id", 02750, 1500000000},
+    };
+    ShellSession shell;
+    for (const auto& c : cases) {
+        Sandbox box;
+        ASSERT_EQ(::chmod(box.item.c_str(), c.mode), 0);
+        setModificationTime(box.item, c.modified);
+        ASSERT_EQ(shell.copy(box.archive, box.item), S_OK) << c.name;
+        const EntryRecord entry = onlyEntry(box.archive, false);
+        EXPECT_EQ(entry.system, ZIP_OPSYS_UNIX) << c.name;
+        EXPECT_EQ(entry.attributes >> 16, S_IFREG | c.mode) << c.name;
+        EXPECT_EQ(entry.attributes & 1, (c.mode & S_IWUSR) == 0 ? 1u : 0u)
+            << c.name << ": read-only attribute";
+        EXPECT_EQ(entry.dosTime, c.modified) << c.name;
+        EXPECT_EQ(entry.extendedTime, c.modified) << c.name;
+    }
+}
+
+TEST(PlatformComArchiveUpdateTest, ArchiveKeepsItsPermissions) {
+    Sandbox box;
+    ASSERT_EQ(::chmod(box.archive.c_str(), 0640), 0);
+    ShellSession shell;
+    ASSERT_EQ(shell.copy(box.archive, box.item), S_OK);
+    struct stat info {};
+    ASSERT_EQ(::stat(box.archive.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// Each failure leaves the archive byte for byte, the item where it was, and no other file.
+TEST(PlatformComArchiveUpdateTest, FailuresLeaveEverythingAsItWas) {
+    enum Transfer { Copy, Move };
+    const struct {
+        const char* name;
+        std::function<std::string(Sandbox&)> prepare; // returns the item's path
+        HRESULT expected;
+    } cases[] = {
+        {"missing item", [](Sandbox& box) { return box.temp.posix("missing.txt"); },
+         HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
+        {"missing folder", [](Sandbox& box) { return box.temp.posix("missing/a.txt"); },
+         HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)},
+        {"folder as item",
+         [](Sandbox& box) {
+             ::mkdir(box.temp.posix("folder").c_str(), 0755);
+             return box.temp.posix("folder");
+         },
+         HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)},
+        {"FIFO as item",
+         [](Sandbox& box) {
+             ::mkfifo(box.temp.posix("fifo").c_str(), 0644);
+             return box.temp.posix("fifo");
+         },
+         HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED)},
+        {"archive into itself", [](Sandbox& box) { return box.archive; },
+         HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER)},
+        {"damaged archive",
+         [](Sandbox& box) {
+             writeFile(box.archive, "PK\x03\x04 this is no longer an archive");
+             return box.item;
+         },
+         HRESULT_FROM_WIN32(ERROR_INVALID_DATA)},
+        {"archive gone",
+         [](Sandbox& box) {
+             ::unlink(box.archive.c_str());
+             return box.item;
+         },
+         HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
+    };
+    ShellSession shell;
+    for (const auto& c : cases) {
+        for (const Transfer transfer : {Copy, Move}) {
+            Sandbox box;
+            ComPtr<Folder> folder;
+            shell.nameSpace(box.archive, folder);
+            ASSERT_TRUE(folder);
+            const std::string item = c.prepare(box);
+            const std::string archiveBefore = exists(box.archive) ? readFile(box.archive) : "<none>";
+            const std::vector<std::string> filesBefore = filesIn(box.temp.path());
+            const Variant itemText(Platform::toWin32Text(item));
+            const auto call = transfer == Copy ? &Folder::CopyHere : &Folder::MoveHere;
+            const std::string row = std::string(c.name) + (transfer == Copy ? " (copy)" : " (move)");
+            EXPECT_EQ((folder.get()->*call)(itemText.get(), ShellSession::silent().get()), c.expected) << row;
+            EXPECT_EQ(exists(box.archive) ? readFile(box.archive) : "<none>", archiveBefore) << row;
+            EXPECT_EQ(filesIn(box.temp.path()), filesBefore) << row;
+        }
+    }
+}
+
+// Runs `body` in a child process that has dropped to the user and group "nobody"; returns what the
+// child's body returned, or -1 when it did not end normally.
+int runAsNobody(const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(100);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(PlatformComArchiveUpdateTest, UnreadableItemFailsWithAccessDenied) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to drop to another user";
+    Sandbox box;
+    ASSERT_EQ(::chmod(box.temp.path().c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(box.archive.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(box.item.c_str(), 0600), 0);
+    const std::string archiveBefore = readFile(box.archive);
+    const int result = runAsNobody([&box] {
+        ShellSession shell;
+        const bool copyDenied = shell.copy(box.archive, box.item) == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+        const bool moveDenied = shell.move(box.archive, box.item) == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+        return copyDenied && moveDenied ? 0 : 1;
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(readFile(box.archive), archiveBefore);
+    EXPECT_TRUE(exists(box.item));
+    EXPECT_EQ(filesIn(box.temp.path()), (std::vector<std::string>{"item.txt", "out.zip"}));
+}
+
+TEST(PlatformComArchiveUpdateTest, ArchiveInAReadOnlyFolderFailsAndMoveKeepsTheItem) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to drop to another user";
+    Sandbox box;
+    ASSERT_EQ(::chmod(box.temp.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(box.archive.c_str(), 0666), 0);
+    TempFolder itemFolder;
+    ASSERT_EQ(::chmod(itemFolder.path().c_str(), 0777), 0);
+    const std::string item = itemFolder.posix("item.txt");
+    writeFile(item, "moved only when committed");
+    ASSERT_EQ(::chmod(item.c_str(), 0666), 0);
+    const std::string archiveBefore = readFile(box.archive);
+    const int result = runAsNobody([&] {
+        ShellSession shell;
+        return shell.move(box.archive, item) == HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED) ? 0 : 1;
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(readFile(box.archive), archiveBefore);
+    EXPECT_EQ(readFile(item), "moved only when committed");
+    EXPECT_EQ(filesIn(box.temp.path()), (std::vector<std::string>{"item.txt", "out.zip"}));
+}
+
+// A small file system mounted for the test, unmounted at its end.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(const std::string& where) : m_where(where) {
+        m_mounted = ::mount("tmpfs", where.c_str(), "tmpfs", 0, "size=256k") == 0;
+        m_reason = m_mounted ? "" : std::string("cannot mount a tmpfs: ") + std::strerror(errno);
+    }
+    ~SmallFileSystem() {
+        if (m_mounted)
+            ::umount2(m_where.c_str(), MNT_DETACH);
+    }
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    const std::string& reason() const { return m_reason; }
+
+private:
+    std::string m_where;
+    bool m_mounted = false;
+    std::string m_reason;
+};
+
+// Bytes that do not compress, from a fixed linear congruential sequence.
+std::string noise(std::size_t size) {
+    std::string bytes(size, '\0');
+    std::uint32_t state = 12345;
+    for (char& byte : bytes) {
+        state = state * 1103515245 + 12345;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+TEST(PlatformComArchiveUpdateTest, FullDiskFailsAndLeavesTheArchive) {
+    TempFolder temp;
+    const std::string small = temp.posix("small");
+    ASSERT_EQ(::mkdir(small.c_str(), 0755), 0);
+    SmallFileSystem fileSystem(small);
+    if (!fileSystem.mounted())
+        GTEST_SKIP() << fileSystem.reason();
+    const std::string archive = small + "/out.zip";
+    writeFile(archive, kEmptyArchive);
+    const std::string item = temp.posix("noise.bin");
+    writeFile(item, noise(1024 * 1024));
+    ShellSession shell;
+    EXPECT_EQ(shell.move(archive, item), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+    EXPECT_EQ(readFile(archive), kEmptyArchive);
+    EXPECT_EQ(filesIn(small), (std::vector<std::string>{"out.zip"}));
+    EXPECT_TRUE(exists(item));
+}
+
+} // namespace

@@ -1,0 +1,163 @@
+// Test helpers: the shell object in the thread's apartment, folders by POSIX path, copies and moves,
+// and what an archive holds as libzip reads it.
+#pragma once
+
+#include "Platform/Com/ObjBase.h"
+#include "Platform/Com/ShlDisp.h"
+#include "Platform/PathText.h"
+
+#include "tests/Platform/Com/ComPointers.h"
+#include "tests/Platform/TempFolder.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The 22-byte end-of-central-directory record of an archive with no entries.
+inline const std::string kEmptyArchive = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+
+class ShellSession {
+public:
+    ShellSession() {
+        m_initialised = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) == S_OK;
+        EXPECT_EQ(CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_ALL, IID_IShellDispatch, m_shell.outVoid()),
+                  S_OK);
+    }
+    ~ShellSession() {
+        m_shell.reset();
+        if (m_initialised)
+            CoUninitialize();
+    }
+    ShellSession(const ShellSession&) = delete;
+    ShellSession& operator=(const ShellSession&) = delete;
+
+    // NameSpace of the Win32 text of `posixPath`; `answer` receives its HRESULT.
+    void nameSpace(const std::string& posixPath, ComPtr<Folder>& folder, HRESULT* answer = nullptr) const {
+        const Variant location(Platform::toWin32Text(posixPath));
+        const HRESULT result = m_shell->NameSpace(location.get(), folder.out());
+        if (answer != nullptr)
+            *answer = result;
+    }
+
+    HRESULT copy(const std::string& archive, const std::string& item,
+                 const Variant& options = silent()) const {
+        return transfer(&Folder::CopyHere, archive, Variant(Platform::toWin32Text(item)), options);
+    }
+    HRESULT move(const std::string& archive, const std::string& item,
+                 const Variant& options = silent()) const {
+        return transfer(&Folder::MoveHere, archive, Variant(Platform::toWin32Text(item)), options);
+    }
+    // CopyHere or MoveHere on the compressed folder of `archive` with an item variant as given.
+    HRESULT transfer(HRESULT (Folder::*call)(VARIANT, VARIANT), const std::string& archive,
+                     const Variant& item, const Variant& options = silent()) const {
+        ComPtr<Folder> folder;
+        nameSpace(archive, folder);
+        if (!folder) {
+            ADD_FAILURE() << "no compressed folder for " << archive;
+            return E_POINTER;
+        }
+        return (folder.get()->*call)(item.get(), options.get());
+    }
+
+    static Variant silent() { return Variant::number(FOF_SILENT); }
+
+private:
+    bool m_initialised = false;
+    ComPtr<IShellDispatch> m_shell;
+};
+
+// One entry as libzip reads it back.
+struct EntryRecord {
+    std::string name;
+    std::uint64_t size = 0;
+    std::uint16_t method = 0;
+    std::time_t dosTime = 0;
+    std::uint8_t system = 0;
+    std::uint32_t attributes = 0;
+    std::optional<std::int32_t> extendedTime;
+    std::string content;
+};
+
+inline std::optional<std::int32_t> extendedTimeOf(zip_t* archive, zip_uint64_t index) {
+    zip_uint16_t length = 0;
+    const zip_uint8_t* field =
+        zip_file_extra_field_get_by_id(archive, index, 0x5455, 0, &length, ZIP_FL_CENTRAL);
+    if (field == nullptr || length < 5 || (field[0] & 1) == 0)
+        return std::nullopt;
+    const std::uint32_t seconds =
+        field[1] | (field[2] << 8) | (field[3] << 16) | (std::uint32_t{field[4]} << 24);
+    return static_cast<std::int32_t>(seconds);
+}
+
+inline std::string contentOf(zip_t* archive, zip_uint64_t index, std::uint64_t size) {
+    std::string content(size, '\0');
+    zip_file_t* file = zip_fopen_index(archive, index, 0);
+    if (file == nullptr)
+        return "<unreadable>";
+    const zip_int64_t got = zip_fread(file, content.data(), size);
+    zip_fclose(file);
+    return got == static_cast<zip_int64_t>(size) ? content : "<short read>";
+}
+
+// The entries of the archive at `path`, with their contents when `withContent`; nothing when
+// libzip cannot open it with its consistency checks.
+inline std::optional<std::vector<EntryRecord>> readArchive(const std::string& path, bool withContent = true) {
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (archive == nullptr)
+        return std::nullopt;
+    std::vector<EntryRecord> entries;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+        const auto index = static_cast<zip_uint64_t>(i);
+        zip_stat_t status;
+        zip_stat_index(archive, index, 0, &status);
+        EntryRecord entry;
+        entry.name = status.name;
+        entry.size = status.size;
+        entry.method = status.comp_method;
+        entry.dosTime = status.mtime;
+        zip_file_get_external_attributes(archive, index, 0, &entry.system, &entry.attributes);
+        entry.extendedTime = extendedTimeOf(archive, index);
+        if (withContent)
+            entry.content = contentOf(archive, index, status.size);
+        entries.push_back(entry);
+    }
+    zip_discard(archive);
+    return entries;
+}
+
+// The one entry of the archive at `path`; an empty record, and a test failure, when libzip cannot
+// read the archive or it holds more or less than one entry.
+inline EntryRecord onlyEntry(const std::string& path, bool withContent = true) {
+    const auto entries = readArchive(path, withContent);
+    if (!entries || entries->size() != 1) {
+        ADD_FAILURE() << path << ": "
+                      << (entries ? std::to_string(entries->size()) + " entries" : "unreadable");
+        return {};
+    }
+    return entries->front();
+}
+
+// The names of the files in `folder`, sorted.
+inline std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+inline bool exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
