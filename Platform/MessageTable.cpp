@@ -23,6 +23,7 @@ constexpr MessageRow kMessages[] = {
     {ERROR_NOT_ENOUGH_MEMORY, u"Not enough memory resources are available to process this command."},
     {ERROR_OUTOFMEMORY, u"Not enough memory resources are available to complete this operation."},
     {ERROR_NOT_SAME_DEVICE, u"The system cannot move the file to a different disk drive."},
+    {ERROR_INVALID_DATA, u"The data is invalid."},
     {ERROR_NO_MORE_FILES, u"There are no more files."},
     {ERROR_WRITE_FAULT, u"The system cannot write to the specified device."},
     {ERROR_READ_FAULT, u"The system cannot read from the specified device."},
@@ -59,6 +60,8 @@ constexpr MessageRow kMessages[] = {
     {static_cast<DWORD>(CO_E_NOTINITIALIZED), u"CoInitialize has not been called."},
     {static_cast<DWORD>(CO_E_CLASSSTRING), u"Invalid class string"},
     {static_cast<DWORD>(REGDB_E_CLASSNOTREG), u"Class not registered"},
+    {static_cast<DWORD>(CLASS_E_NOAGGREGATION),
+     u"Class does not support aggregation (or class object is remote)"},
 };
 
 constexpr DWORD kWin32FacilityMask = 0xFFFF0000;

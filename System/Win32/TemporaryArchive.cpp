@@ -1,0 +1,84 @@
+// A new archive built beside the one it replaces.
+#include "System/Win32/TemporaryArchive.h"
+
+#include "Lang/Throw.h"
+#include "Platform/Windows.h"
+#include "System/FileSystem.h"
+#include "Win32/Exception.h"
+
+#include <array>
+#include <random>
+
+namespace System::Win32 {
+
+namespace {
+
+// The end-of-central-directory record of an archive without entries.
+constexpr std::array<unsigned char, 22> kEmptyArchive = {0x50, 0x4B, 0x05, 0x06};
+
+constexpr int kNameAttempts = 100;
+
+// "<destination>.<eight hex digits>.tmp", a name nobody else is likely to use.
+Lang::String candidateName(const Path& destination, std::uint32_t unique) {
+    Lang::String name = destination.str() + u".";
+    for (int shift = 28; shift >= 0; shift -= 4)
+        name += u"0123456789abcdef"[(unique >> shift) & 0xF];
+    return name + u".tmp";
+}
+
+Path unusedName(const Path& destination) {
+    std::random_device entropy;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const Path candidate(candidateName(destination, entropy()));
+        if (!FileSystem::instance().exists(candidate))
+            return candidate;
+    }
+    LANG_THROW(
+        Lang::Exception(u"No free temporary name beside " + destination.str(), Lang::unknownLocation()));
+}
+
+void removeQuietly(const Path& path) noexcept {
+    try {
+        FileSystem::instance().deleteFile(path);
+    } catch (...) {
+        // Nothing more can be done for a file that cannot be removed; the original is untouched.
+    }
+}
+
+} // namespace
+
+TemporaryArchive::TemporaryArchive(const Path& destination)
+    : m_destination(destination), m_path(unusedName(destination)), m_stream(Rc::Heap<Io::File>::create()) {
+    // A new name: opening it never removes anything, and from here on the file is ours to remove.
+    m_stream->open(m_path, Io::OpenDisposition::CreateNew, Io::AccessMode::ReadWrite, Io::ShareMode::None,
+                   Io::OpenFlags::None);
+    try {
+        writeEmptyRecord();
+    } catch (...) {
+        m_stream->close();
+        removeQuietly(m_path);
+        throw;
+    }
+}
+
+TemporaryArchive::~TemporaryArchive() {
+    if (!m_committed && !m_keep)
+        removeQuietly(m_path);
+}
+
+void TemporaryArchive::writeEmptyRecord() {
+    const int size = static_cast<int>(kEmptyArchive.size());
+    if (m_stream->write(kEmptyArchive.data(), size) != size)
+        LANG_THROW(Lang::Exception(u"Short write to " + m_path.str(), Lang::unknownLocation()));
+    m_stream->flush();
+    m_stream->close();
+}
+
+void TemporaryArchive::commit() {
+    if (!MoveFileExW(m_path.str().c_str(), m_destination.str().c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw ::Win32::Exception(GetLastError(), LANG_LOCATION());
+    m_committed = true;
+}
+
+} // namespace System::Win32

@@ -1,0 +1,40 @@
+// A new archive built beside the one it replaces, so that the old one survives every failure.
+#pragma once
+
+#include "Mem/RefCount.h"
+#include "System/Io/File.h"
+#include "System/Path.h"
+
+namespace System::Win32 {
+
+// Holds the empty archive record in a temporary file in the destination's folder. commit() renames
+// it over the destination; otherwise it is removed when the object ends, unless keep() was called
+// because it holds the only copy of a moved file.
+class TemporaryArchive {
+public:
+    // Creates the file under a new unique name and writes the empty record; a short write or a failed
+    // flush is an error.
+    explicit TemporaryArchive(const Path& destination);
+    TemporaryArchive(const TemporaryArchive&) = delete;
+    TemporaryArchive& operator=(const TemporaryArchive&) = delete;
+    ~TemporaryArchive();
+
+    const Path& path() const { return m_path; }
+
+    // Leaves the file on disk whatever happens next.
+    void keep() { m_keep = true; }
+
+    // Replaces the destination with the file in one step; throws Win32::Exception on failure.
+    void commit();
+
+private:
+    void writeEmptyRecord();
+
+    Path m_destination;
+    Path m_path;
+    Rc::Pointer<Io::File> m_stream;
+    bool m_keep = false;
+    bool m_committed = false;
+};
+
+} // namespace System::Win32

@@ -1,0 +1,140 @@
+// The zip operation: an empty archive, then the shell's compressed folder copies or moves the file in.
+//
+// The new archive is built in a temporary file beside the old one and renamed over it only once the
+// shell has finished, so an existing archive (which may hold the only copy of a file moved in
+// earlier) survives every failure. Both paths are checked before anything is written.
+#include "System/Win32/ZipFile.h"
+
+#include "Lang/Throw.h"
+#include "Platform/Com/ShlDisp.h"
+#include "System/FileSystem.h"
+#include "System/Win32/ComPointer.h"
+#include "System/Win32/ScopeEnableCom.h"
+#include "System/Win32/TemporaryArchive.h"
+#include "System/Win32/Variant.h"
+#include "Win32/Exception.h"
+
+namespace System::Win32 {
+
+namespace {
+
+constexpr DWORD kPollInterval = 100;
+constexpr DWORD kWaitLimit = 5000;
+
+// Puts a path that does not name its drive or share under the working directory: a relative path
+// whole (sub\report.txt stays under its folder), a rooted one under the working directory's root.
+void resolve(Path& path, const Path& workingDirectory) {
+    switch (path.getRootKind()) {
+    case Relative:
+        path.setRoot(workingDirectory);
+        return;
+    case Rooted:
+        path.setRoot(workingDirectory.getRoot());
+        return;
+    default:
+        return;
+    }
+}
+
+// The text after the last backslash, exactly as it stands.
+Lang::String lastComponent(const Path& path) {
+    const Lang::String& text = path.str();
+    const std::size_t separator = text.rfind(u'\\');
+    return separator == Lang::String::npos ? text : text.substr(separator + 1);
+}
+
+[[noreturn]] void throwInvalidZipFile(const Path& path) {
+    LANG_THROW(Lang::Exception(u"Invalid zip file: " + path.toString(), Lang::unknownLocation()));
+}
+
+// A folder where the archive is to go cannot be replaced by it.
+void refuseFolderInTheWay(const Path& zipFile) {
+    if (FileSystem::instance().isDirectory(zipFile))
+        throw ::Win32::Exception(ERROR_ACCESS_DENIED, LANG_LOCATION());
+}
+
+// The "Shell.Application" object, or null when any step of making it fails.
+void createShell(ComPointer<IShellDispatch>& shell) {
+    CLSID classId;
+    if (FAILED(CLSIDFromProgID(u"Shell.Application", &classId)))
+        return;
+    IUnknown* unknown = nullptr;
+    if (FAILED(CoCreateInstance(classId, nullptr, CLSCTX_ALL, IID_IUnknown,
+                                reinterpret_cast<LPVOID*>(&unknown))))
+        return;
+    if (SUCCEEDED(OleRun(unknown)))
+        unknown->QueryInterface(IID_IShellDispatch, reinterpret_cast<void**>(shell.receive()));
+    unknown->Release();
+}
+
+// Calls `done` every 100 ms until it answers true; more than 5000 ms of waiting is a failure.
+template <class Condition>
+void waitUntil(Condition done) {
+    for (DWORD waited = 0; !done(); waited += kPollInterval) {
+        if (waited > kWaitLimit)
+            LANG_THROW(Lang::Exception(u"Took too lonng to zip file", Lang::unknownLocation()));
+        Sleep(kPollInterval);
+    }
+}
+
+bool listsItem(Folder& archiveFolder, const Path& item) {
+    const Variant name(lastComponent(item));
+    ComPointer<FolderItem> entry;
+    archiveFolder.ParseName(name.get().bstrVal, entry.receive());
+    return entry.get() != nullptr;
+}
+
+// Hands the item to the archive folder and waits until the shell is done with it. A failed call is
+// reported at once with its own cause.
+void packThroughShell(TemporaryArchive& archive, const Path& fileToBeZipped, bool moveFile) {
+    const Variant archiveText(archive.path().toString());
+    const Variant parentText(fileToBeZipped.getParent().toString());
+    ComPointer<IShellDispatch> shell;
+    createShell(shell);
+    ComPointer<Folder> archiveFolder;
+    shell->NameSpace(archiveText.get(), archiveFolder.receive());
+    ComPointer<Folder> parentFolder;
+    shell->NameSpace(parentText.get(), parentFolder.receive());
+    ComPointer<FolderItems> parentItems;
+    parentFolder->Items(parentItems.receive());
+    const Variant options;
+    const Variant itemText(fileToBeZipped.toString());
+    const HRESULT hr = moveFile ? archiveFolder->MoveHere(itemText.get(), options.get())
+                                : archiveFolder->CopyHere(itemText.get(), options.get());
+    if (hr != S_OK)
+        LANG_THROW(::Win32::Exception(static_cast<DWORD>(hr)));
+    if (moveFile) {
+        archive.keep(); // from here on it may hold the only copy of the item
+        waitUntil([&] { return !FileSystem::instance().exists(fileToBeZipped); });
+    } else {
+        waitUntil([&] { return listsItem(*archiveFolder.get(), fileToBeZipped); });
+    }
+}
+
+Lang::String messageOf(const _com_error& error) {
+    const WCHAR* message = error.ErrorMessage();
+    return message != nullptr ? Lang::String(message) : Lang::String();
+}
+
+} // namespace
+
+void ZipFile::zip(Path zipFile, Path fileToBeZipped, bool moveFile) {
+    const ScopeEnableCom com;
+    const Path workingDirectory = FileSystem::instance().getWorkingDirectory();
+    resolve(zipFile, workingDirectory);
+    resolve(fileToBeZipped, workingDirectory);
+    if (!FileSystem::instance().isFile(fileToBeZipped))
+        throwInvalidZipFile(fileToBeZipped);
+    refuseFolderInTheWay(zipFile);
+    TemporaryArchive archive(zipFile);
+    if (!FileSystem::instance().isFile(archive.path()))
+        throwInvalidZipFile(zipFile);
+    try {
+        packThroughShell(archive, fileToBeZipped, moveFile);
+    } catch (const _com_error& error) {
+        LANG_THROW(Lang::Exception(messageOf(error), Lang::unknownLocation()));
+    }
+    archive.commit();
+}
+
+} // namespace System::Win32

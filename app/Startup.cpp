@@ -1,0 +1,57 @@
+// The runtime start-up: calls the entry and ends the process when a failure leaves it.
+//
+// The executable is linked with --wrap=main, so the C runtime starts here and the entry is reached
+// as __real_main. An exception leaving the entry is caught at the very top, after the stack has
+// unwound and every scope object of the operation has been released; the process then writes one
+// line to standard error and ends with status 3, without exit-time destructors or a signal.
+#include "app/UncaughtLine.h"
+
+#include <exception>
+#include <string>
+#include <unistd.h>
+
+extern "C" int __real_main(int argc, char** argv);
+
+namespace {
+
+constexpr int kAbnormalEnd = 3;
+
+std::string describe(std::exception_ptr failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+        return App::uncaughtLine(e.what());
+    } catch (...) {
+        return App::uncaughtLine("Unknown Exception");
+    }
+}
+
+void writeAll(const std::string& text) {
+    for (std::size_t written = 0; written < text.size();) {
+        const ssize_t n = ::write(STDERR_FILENO, text.data() + written, text.size() - written);
+        if (n <= 0)
+            return;
+        written += static_cast<std::size_t>(n);
+    }
+}
+
+[[noreturn]] void endAbnormally(std::exception_ptr failure) {
+    writeAll(failure ? describe(failure) : App::uncaughtLine("terminate called without an exception"));
+    ::_exit(kAbnormalEnd);
+}
+
+// Failures that escape elsewhere (another thread, a noexcept boundary) end the same way.
+[[noreturn]] void onTerminate() {
+    endAbnormally(std::current_exception());
+}
+
+} // namespace
+
+extern "C" int __wrap_main(int argc, char** argv) {
+    std::set_terminate(onTerminate);
+    try {
+        return __real_main(argc, argv);
+    } catch (...) {
+        endAbnormally(std::current_exception());
+    }
+}

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Times zipfile against zip -6, bsdtar --format zip and pigz -6 -K in one run, on the pinned corpus
+# (250,000,000 bytes, the same on every machine) and on a 1 KiB file: wall time, archive size and
+# peak memory, each as a ratio to zip -6.
+# usage: bench/compare-zip.sh [ZIPFILE_BINARY] [CORPUS]   (defaults: build/release/app/zipfile, /tmp/corpus.bin)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+zipfile=$(realpath "${1:-build/release/app/zipfile}")
+corpus=${2:-/tmp/corpus.bin}
+shared=${SHARED_DIR:-../shared}
+bash "$shared/tools/make-corpus" "$corpus"
+for tool in zip bsdtar pigz /usr/bin/time; do
+    command -v "$tool" >/dev/null || { echo "compare-zip: $tool is needed" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# measure NAME INPUT COMMAND...: runs COMMAND in $work on a fresh copy named item, prints
+# "NAME seconds bytes peak-KiB" where bytes is the size of item.zip.
+measure() {
+    local name=$1 input=$2
+    shift 2
+    rm -f "$work/item" "$work/item.zip"
+    cp "$input" "$work/item"
+    sync
+    local start end
+    start=$(date +%s.%N)
+    (cd "$work" && /usr/bin/time -f %M -o "$work/peak" "$@" >/dev/null)
+    end=$(date +%s.%N)
+    printf '%s %s %s %s\n' "$name" "$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')" "$(stat -c %s "$work/item.zip")" "$(cat "$work/peak")"
+}
+
+run_all() {
+    local input=$1
+    measure "zip -6" "$input" zip -q -6 item.zip item
+    measure "zipfile" "$input" "$zipfile" item
+    measure "bsdtar --format zip" "$input" bsdtar --format zip -cf item.zip item
+    measure "pigz -6 -K" "$input" sh -c 'pigz -6 -K -c item > item.zip'
+}
+
+report() {
+    awk 'NR == 1 { t0 = $(NF-2); s0 = $(NF-1); m0 = $NF }
+         { name = $1; for (i = 2; i <= NF - 3; i++) name = name " " $i
+           printf "| %s | %.3f s | %.2fx | %d | %.4fx | %d KiB | %.2fx |\n", name, $(NF-2), $(NF-2) / t0, $(NF-1), $(NF-1) / s0, $NF, $NF / m0 }'
+}
+
+echo "corpus: $(stat -c %s "$corpus") bytes, $(nproc) cores"
+echo "| tool | wall | vs zip -6 | bytes | vs zip -6 | peak memory | vs zip -6 |"
+echo "|---|---|---|---|---|---|---|"
+run_all "$corpus" | report
+head -c 1024 "$corpus" >"$work/small.bin"
+echo
+echo "1 KiB file:"
+echo "| tool | wall | vs zip -6 | bytes | vs zip -6 | peak memory | vs zip -6 |"
+echo "|---|---|---|---|---|---|---|"
+run_all "$work/small.bin" | report

@@ -1,0 +1,49 @@
+// Test helper: runs the built zipfile tool in a folder and collects what it did.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace ToolTest {
+
+struct RunResult {
+    int status = -1; // the exit status, or 128 + the signal that ended it
+    std::string out;
+    std::string err;
+    std::chrono::milliseconds elapsed{0};
+};
+
+struct RunOptions {
+    bool asNobody = false; // drop to uid and gid 65534 first, so permissions apply even to root
+    int killAfterMs = -1;  // SIGKILL the run after this long
+};
+
+// Runs the tool with `arguments` in `folder`, standard input closed.
+RunResult runTool(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+                  const RunOptions& options = {});
+
+// The names in `folder`, sorted.
+std::vector<std::string> listFolder(const std::filesystem::path& folder);
+
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+// Bytes that deflate cannot shrink, the same for the same seed.
+std::string noise(std::size_t size, unsigned seed);
+
+// A fresh folder under the system's temporary folder, removed with its content at the end.
+class TempFolder {
+public:
+    TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder();
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+} // namespace ToolTest

@@ -1,0 +1,31 @@
+// Tests of the line the tool writes when a failure ends it.
+#include "app/UncaughtLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(UncaughtLineTest, DecodesTheMessageForAUtf8Terminal) {
+    struct Case {
+        const char* what;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Access is denied.\r\n", "zipfile: Access is denied.\n"},
+        {"", "zipfile: \n"},
+        {"Invalid zip file: \\tmp\\r\xE9sum\xE9.txt",
+         "zipfile: Invalid zip file: \\tmp\\r\xC3\xA9sum\xC3\xA9.txt\n"},
+        {"Invalid zip file: \\tmp\\&#x65E5;&#x672C;.txt",
+         "zipfile: Invalid zip file: \\tmp\\\xE6\x97\xA5\xE6\x9C\xAC.txt\n"},
+        {"Invalid zip file: \\tmp\\&#x1F600;", "zipfile: Invalid zip file: \\tmp\\\xF0\x9F\x98\x80\n"},
+        {"\x80 &#xFFFD;", "zipfile: \xE2\x82\xAC \xEF\xBF\xBD\n"},
+        // Names' reserved characters travel as U+F000 plus their value and are shown as themselves.
+        {"\\data\\2024&#xF03A;q1 &#xF02A;&#xF05C;&#xF001;", "zipfile: \\data\\2024:q1 *\\\x01\n"},
+        {"&#xF000; &#xF080; &#xF02F;", "zipfile: \xEF\x80\x80 \xEF\x82\x80 /\n"},
+        {"two\r\nlines\r\n", "zipfile: two\r\nlines\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(App::uncaughtLine(c.what), c.expected) << c.what;
+}
+
+} // namespace
