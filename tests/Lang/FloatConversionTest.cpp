@@ -144,13 +144,35 @@ TEST(FloatConversionTest, FixedFormKeepsTheLastDigitOfRoundedValues) {
     });
 }
 
+// The 17th is rounded from the exact value, whose powers of ten are not those of the C library
+// (%f of 1e23 wrote 99999999999999989000000.000000, of the value 99999999999999991611392).
 TEST(FloatConversionTest, FixedFormKeepsSeventeenIntegerDigits) {
     expectConversions({
         {"%f", 1e20, "100000000000000000000.000000"},
         {"%.2f", 1.5e20, "150000000000000000000.00"},
         {"%.0f", 99999999999999999999.0, "100000000000000000000"},
         {"%.0f", -123456789012345678.0, "-123456789012345680"},
-        {"%.0f", 1e300 * 10, "10000000000000000" + std::string(285, '0')},
+        {"%.0f", 1e300 * 10, "10000000000000001" + std::string(285, '0')}, // 1.00000000000000005250e301
+        {"%f", 1e23, "99999999999999992000000.000000"},
+        {"%.2f", 0x1.f618855579b4ep+690, "10074966667695957" + std::string(192, '0') + ".00"},
+        {"%.0f", 999999999999999744.0, "999999999999999740"},
+    });
+}
+
+// Where 10^P times the value reaches 2^52, double arithmetic has no fraction left to round: the
+// digits are those of the exact value, without the nudges, and never 9.9 before a power of ten.
+TEST(FloatConversionTest, DigitsDoubleArithmeticCannotRoundAreExact) {
+    expectConversions({
+        {"%.15f", 9.999999999999998, "9.999999999999998"},
+        {"%.16f", 0.9999999999999999, "0.9999999999999999"},
+        {"%.15e", 9.999999999999998, "9.999999999999998e+000"},
+        {"%.15e", 9.999999999999998e16, "9.999999999999998e+016"},
+        {"%.16g", 9.999999999999998, "9.999999999999998"},
+        {"%.16g", 99.1, "99.09999999999999"},
+        {"%.15e", 480.2, "4.802000000000000e+002"},
+        {"%.7f", -574215198.67404127, "-574215198.6740413"},
+        {"%.17f", 0.1, "0.10000000000000001"},
+        {"%.0f", 4503599627370497.0, "4503599627370497"},
     });
 }
 
@@ -260,9 +282,11 @@ TEST(FloatConversionTest, HexadecimalFormOfZeroAndSubnormals) {
     });
 }
 
-// log10 rounds to the integer just above a power of ten; the integer digits are still all there.
+// log10 rounds to the integer just above a power of ten; the integer digits are still all there,
+// and 'g' takes the exponent form as for any value above 10^P.
 TEST(FloatConversionTest, CountsIntegerDigitsJustAbovePowersOfTen) {
     expectConversions({
+        {"%.2g", std::nextafter(100.0, kInfinity), "1e+002"},
         {"%f", 1000000000000000.5, "1000000000000000.500000"},
         {"%f", std::nextafter(100.0, kInfinity), "100.000000"},
         {"%f", std::nextafter(1.0, kInfinity), "1.000000"},
