@@ -2,6 +2,7 @@
 #include "Lang/FloatConversion.h"
 
 #include "Lang/FormatString.h"
+#include "Lang/PowersOfTen.h"
 
 #include <gtest/gtest.h>
 
@@ -144,8 +145,8 @@ TEST(FloatConversionTest, FixedFormKeepsTheLastDigitOfRoundedValues) {
     });
 }
 
-// The 17th is rounded from the exact value, whose powers of ten are not those of the C library
-// (%f of 1e23 wrote 99999999999999989000000.000000, of the value 99999999999999991611392).
+// Only the first 17 integer digits are significant; the 17th is rounded from the exact value, not
+// from powers of ten an ulp off (1e23 is 99999999999999991611392).
 TEST(FloatConversionTest, FixedFormKeepsSeventeenIntegerDigits) {
     expectConversions({
         {"%f", 1e20, "100000000000000000000.000000"},
@@ -365,6 +366,14 @@ TEST(FloatConversionTest, PaddingOfTheFrontEnds) {
     for (const Case& c : cases) {
         EXPECT_EQ(formatNarrow(c.directive, c.value), c.expected) << rowName(c);
         EXPECT_EQ(formatWide(widen(c.directive).c_str(), c.value), c.expected) << rowName(c) << " (wide)";
+    }
+}
+
+// The generated table against the C library's reading of "1e<n>", which rounds correctly too.
+TEST(FloatConversionTest, PowersOfTenAreTheNearestDoubles) {
+    for (int n = Lang::minPowerOfTen; n <= Lang::maxPowerOfTen; ++n) {
+        const std::string text = "1e" + std::to_string(n);
+        EXPECT_EQ(Lang::powersOfTen[n - Lang::minPowerOfTen], std::strtod(text.c_str(), nullptr)) << text;
     }
 }
 
