@@ -1,25 +1,34 @@
 // The floating-point conversions 'e', 'f', 'g' and 'a': digits by floating-point arithmetic.
 //
-// Decimal digits come from log10, pow and multiplication by ten, never from a library formatting
-// routine. The value is nudged up by one unit in the last place before and after rounding, so that
-// a stored 0.1499... of a written 0.15 rounds as 0.15; halves round away from zero; at most 17
-// integer digits are significant and later ones are written as zeros; exponents have at least
-// three digits. Up to the 15 significant digits a double always holds, the fraction digits are
-// exact; further ones come from repeated multiplication by ten and may drift in the last places.
+// Decimal digits come from double arithmetic, never from a library formatting routine; powers of
+// ten are the correctly rounded ones of a generated table. The value is nudged up by one unit in
+// the last place before and after rounding, so that a stored 0.1499... of a written 0.15 rounds as
+// 0.15; halves round away from zero; at most 17 integer digits are significant and later ones are
+// written as zeros; exponents have at least three digits. Up to the 15 significant digits a double
+// always holds, the fraction digits are exact; a 16th comes from multiplication by ten.
 //
 // Choices of our own:
 // - 'a' writes zero as 0x0.<zeros>p+0 and a subnormal as 0x0.<fraction>p-1022, so that both forms
 //   stay exact like those of normal values (the fraction digits are cut, not rounded).
 // - 'g' with precision 0 counts as precision 1; a negative precision counts as none.
-// - Rounding leaves a value alone once 10^P times it reaches 2^52, where a double has no fraction
-//   left to round; this covers precisions whose 10^P overflows. All P digits are still written.
+// - Double arithmetic cannot round a value of 17 or more integer digits, nor one that 10^P times
+//   reaches 2^52, where a double has no fraction left to round (or overflows). Those values are
+//   written with the digits of their exact value, rounded half away from zero at the last digit
+//   written (for 17 or more integer digits, the 17th), and without nudges: digits cut one by one
+//   from the nudged value would write that value rather than the original, 9 where it carried to
+//   the next power of ten (9.9000 for 10.000), and drift above 2^53.
 #include "Lang/FloatConversion.h"
+
+#include "Lang/FloatConversionExact.h"
+#include "Lang/PowersOfTen.h"
 
 #include <algorithm>
 #include <bit>
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
+#include <limits>
 
 namespace Lang {
 namespace {
@@ -40,6 +49,7 @@ constexpr int HexFractionDigits = FractionBits / 4;
 constexpr std::uint64_t FractionMask = (std::uint64_t{1} << FractionBits) - 1;
 constexpr double TwoToThe52 = 4503599627370496.0;
 constexpr double TwoToThe64 = 18446744073709551616.0;
+constexpr int LowestExactPower = -1075; // a double's exact decimal ends at 10^-1074
 
 template <class CharT>
 void appendText(std::basic_string<CharT>& text, const char* characters) {
@@ -57,13 +67,6 @@ std::uint64_t truncateToUnsigned(double value) {
     return static_cast<std::uint64_t>(value);
 }
 
-// The digit of a value in [0, 10), clamped to '0'..'9': beyond 2^53 the value of the digits
-// already written is rounded, so the remainder they leave can come out just below zero or at ten.
-template <class CharT>
-CharT decimalDigit(double value) {
-    return static_cast<CharT>('0' + std::min<std::uint64_t>(truncateToUnsigned(value), 9));
-}
-
 // The next larger double of a non-negative finite value.
 double nextUp(double value) {
     return std::bit_cast<double>(std::bit_cast<std::uint64_t>(value) + 1);
@@ -76,7 +79,7 @@ bool hasUniformLowBits(double value) {
     return lowBits == 0x0 || lowBits == 0xF;
 }
 
-// 10^n by repeated squaring of 10.0.
+// 10^n by repeated squaring of 10.0: exact up to 10^22, the rounding functions' own factor beyond.
 double powerOfTen(unsigned n) {
     double result = 1.0;
     for (double square = Ten; n != 0; n >>= 1, square *= square) {
@@ -93,33 +96,41 @@ double scaleFactor(int e) {
     return e > 0 ? 1.0 / power : power;
 }
 
-// Applies `toInteger` to x in units of 10^e. From 2^52 on a scaled double has no fraction left,
-// so x is already as close to a multiple of 10^e as a double gets and is returned unchanged (also
-// when the scaled value leaves the double range); rounding it anyway would only add the errors of
-// the multiplication and division. A factor of zero (10^e beyond the double range) leaves the
-// integer itself, which is then zero.
+// From 2^52 on, x in units of 10^e is a double without fraction: x is already as close to a
+// multiple of 10^e as a double gets (also when the scaled value leaves the double range).
+bool hasNoFractionToRound(double x, int e) {
+    return !(std::fabs(scaleFactor(e) * x) < TwoToThe52);
+}
+
+// Applies `toInteger` to x in units of 10^e. Where x has no fraction to round it is returned
+// unchanged; rounding it anyway would only add the errors of the multiplication and division. A
+// factor of zero (10^e beyond the double range) leaves the integer itself, which is then zero.
 template <class ToInteger>
 double toMultipleOfPowerOfTen(double x, int e, ToInteger toInteger) {
-    const double k = scaleFactor(e);
-    const double scaled = k * x;
-    if (!(std::fabs(scaled) < TwoToThe52))
+    if (hasNoFractionToRound(x, e))
         return x;
-    const double integer = toInteger(scaled);
+    const double k = scaleFactor(e);
+    const double integer = toInteger(k * x);
     return k == 0.0 ? integer : integer / k;
 }
 
-// The smallest n with value < 10^n for value > 0, and 0 for 0: the number of integer digits from 1
-// on (100 gives 3), zero or less below 1 (0.1 gives 0, 0.05 gives -1). log10 alone is off by one
-// just above a power of ten, where it rounds to the integer, so the count is settled by comparison.
+// The double nearest to 10^n: zero below the table, infinity above it.
+double nearestPowerOfTen(int n) {
+    if (n < minPowerOfTen)
+        return 0.0;
+    if (n > maxPowerOfTen)
+        return std::numeric_limits<double>::infinity();
+    return powersOfTen[n - minPowerOfTen];
+}
+
+// The smallest n with value < 10^n (the nearest double to it) for value > 0, and 0 for 0: the
+// number of integer digits from 1 on (100 gives 3), zero or less below 1 (0.1 gives 0, 0.05 gives
+// -1). A value that is the double nearest to 10^n counts as 10^n (1e23 has 24 digits).
 int integerDigitCount(double value) {
     if (value == 0.0)
         return 0;
-    int count = static_cast<int>(std::ceil(std::log10(value)));
-    while (value >= std::pow(Ten, count))
-        ++count;
-    while (value < std::pow(Ten, count - 1))
-        --count;
-    return count;
+    const auto above = std::upper_bound(std::begin(powersOfTen), std::end(powersOfTen), value);
+    return minPowerOfTen + static_cast<int>(above - std::begin(powersOfTen));
 }
 
 // Precision as the conversion uses it: -1 for none, 'f' defaults to 6 and 'g' asks for at least 1.
@@ -140,8 +151,9 @@ bool usesExponentForm(char conversion, int precision, double magnitude) {
         return true;
     if (magnitude <= FixedFormUpTo)
         return false;
-    // Without a precision the bound reads as 2^32 - 1 and is never exceeded.
-    return std::log10(magnitude) > static_cast<double>(static_cast<std::uint32_t>(precision));
+    // log10 of the magnitude above the precision. Without a precision the bound reads as 2^32 - 1
+    // and is never exceeded.
+    return precision >= 0 && magnitude > nearestPowerOfTen(precision);
 }
 
 // Digits after the point: the precision for 'e' and 'f'; for 'g', and without a precision, the
@@ -164,7 +176,7 @@ void appendSign(std::basic_string<CharT>& text, const FloatOptions& options, dou
 }
 
 template <class CharT>
-void appendUnsigned(std::basic_string<CharT>& text, unsigned value, int minimumDigits) {
+void appendUnsigned(std::basic_string<CharT>& text, std::uint64_t value, int minimumDigits) {
     const std::size_t start = text.size();
     for (int count = 0; value != 0 || count < minimumDigits; ++count, value /= 10)
         text.push_back(static_cast<CharT>('0' + value % 10));
@@ -195,38 +207,37 @@ Decimal normalised(double value) {
     return decimal;
 }
 
-// First nudge and rounding to `fractionDigits` places; values of 17 or more integer digits are not
-// rounded.
-double rounded(double value, int integerDigits, int fractionDigits) {
-    if (integerDigits < DefaultDigits && !hasUniformLowBits(value))
-        value = nextUp(value);
-    if (integerDigits >= SignificantIntegerDigits)
-        return value;
-    return roundToPowerOfTen(value, -fractionDigits);
+// The first nudge, for values of fewer than 6 integer digits.
+double firstNudge(double value, int integerDigits) {
+    return integerDigits < DefaultDigits && !hasUniformLowBits(value) ? nextUp(value) : value;
 }
 
-// Writes the integer digits of `value` (`integerDigits` of them, the first 17 significant) and
-// returns the fraction that is left.
+// Double arithmetic can round the nudged value to `fractionDigits` places: it has fewer than 17
+// integer digits and a fraction left at that place.
+bool canRound(double nudged, int integerDigits, int fractionDigits) {
+    return integerDigits < SignificantIntegerDigits && !hasNoFractionToRound(nudged, -fractionDigits);
+}
+
+// Rounds the nudged mantissa to `fractionDigits` places, then nudges it up once more so that
+// cutting the fraction digits one by one does not lose a last digit to a value stored just below
+// it. In the exponent form a carry to ten moves into the exponent.
+Decimal roundedForDigits(Decimal nudged, bool exponentForm, int fractionDigits) {
+    Decimal decimal{roundToPowerOfTen(nudged.mantissa, -fractionDigits), nudged.exponent};
+    if (exponentForm && decimal.mantissa >= Ten) {
+        decimal.mantissa /= Ten;
+        ++decimal.exponent;
+    }
+    if (integerDigitCount(decimal.mantissa) < DefaultDigits && decimal.mantissa != 0.0)
+        decimal.mantissa = nextUp(decimal.mantissa);
+    return decimal;
+}
+
+// Writes the integer digits of a value below 2^52, where they are exact, and returns the fraction.
 template <class CharT>
-double appendIntegerPart(std::basic_string<CharT>& text, double value, int integerDigits) {
-    if (value < 1.0) {
-        text.push_back('0');
-        return value;
-    }
-    const int significant = std::min(integerDigits, SignificantIntegerDigits);
-    std::uint64_t prefix = 0; // the digits written so far
-    double written = 0.0;     // their value
-    for (int i = 0; i < significant; ++i) {
-        const double unit = std::pow(Ten, integerDigits - 1 - i);
-        const CharT digit = decimalDigit<CharT>((value - written) / unit);
-        text.push_back(digit);
-        prefix = prefix * 10 + static_cast<unsigned>(digit - '0');
-        written = static_cast<double>(prefix) * unit;
-    }
-    if (integerDigits < SignificantIntegerDigits)
-        return value - written;
-    text.append(static_cast<std::size_t>(integerDigits - SignificantIntegerDigits), '0');
-    return 0.0;
+double appendIntegerPart(std::basic_string<CharT>& text, double value) {
+    const std::uint64_t integer = truncateToUnsigned(value);
+    appendUnsigned(text, integer, 1);
+    return value - static_cast<double>(integer);
 }
 
 // The fraction as an integer of `fractionDigits` digits, rounded: the value may be stored just below
@@ -251,8 +262,9 @@ void appendFraction(std::basic_string<CharT>& text, double fraction, int fractio
         return appendScaledFraction(text, fraction, fractionDigits);
     for (int i = 0; i < fractionDigits; ++i) {
         fraction *= Ten;
-        text.push_back(decimalDigit<CharT>(fraction));
-        fraction -= static_cast<double>(truncateToUnsigned(fraction));
+        const std::uint64_t digit = truncateToUnsigned(fraction);
+        text.push_back(static_cast<CharT>('0' + digit));
+        fraction -= static_cast<double>(digit);
     }
 }
 
@@ -263,6 +275,52 @@ void trimTrailingZeros(std::basic_string<CharT>& text, std::size_t start) {
         text.pop_back();
 }
 
+// The digits the rounding produced: integer digits, the point if asked for, fraction digits.
+// Returns the exponent.
+template <class CharT>
+int appendRoundedDigits(std::basic_string<CharT>& text, Decimal nudged, bool exponentForm, int fractionDigits,
+                        bool point) {
+    const Decimal decimal = roundedForDigits(nudged, exponentForm, fractionDigits);
+    const double fraction = appendIntegerPart(text, decimal.mantissa);
+    if (point)
+        text.push_back('.');
+    appendFraction(text, fraction, fractionDigits, integerDigitCount(decimal.mantissa));
+    return decimal.exponent;
+}
+
+// The digits of `decimal` from 10^first down to 10^last.
+template <class CharT>
+void appendDigits(std::basic_string<CharT>& text, const Private::DecimalDigits& decimal, long long first,
+                  long long last) {
+    for (long long power = first; power >= last; --power)
+        text.push_back(static_cast<CharT>(decimal.digitAt(power)));
+}
+
+// The place of the last significant digit written: the `fractionDigits`-th after the point, or after
+// the first digit in the exponent form; of 17 or more integer digits the 17th.
+long long lastWrittenPower(const Private::DecimalDigits& decimal, bool exponentForm, int fractionDigits) {
+    if (exponentForm)
+        return decimal.firstPower - static_cast<long long>(fractionDigits);
+    if (decimal.firstPower >= SignificantIntegerDigits - 1)
+        return decimal.firstPower - (SignificantIntegerDigits - 1);
+    return -static_cast<long long>(fractionDigits);
+}
+
+// The exact value rounded at its last significant digit written. Returns the exponent.
+template <class CharT>
+int appendExactDigits(std::basic_string<CharT>& text, double magnitude, bool exponentForm, int fractionDigits,
+                      bool point) {
+    Private::DecimalDigits decimal = Private::exactDecimal(magnitude);
+    const long long last = lastWrittenPower(decimal, exponentForm, fractionDigits);
+    Private::roundAt(decimal, static_cast<int>(std::max<long long>(last, LowestExactPower)));
+    const int exponent = exponentForm && !decimal.digits.empty() ? decimal.firstPower : 0;
+    appendDigits(text, decimal, exponentForm ? exponent : std::max(decimal.firstPower, 0), exponent);
+    if (point)
+        text.push_back('.');
+    appendDigits(text, decimal, exponent - 1LL, static_cast<long long>(exponent) - fractionDigits);
+    return exponent;
+}
+
 template <class CharT>
 void appendDecimal(std::basic_string<CharT>& text, const FloatOptions& options, double value) {
     const std::size_t start = text.size();
@@ -271,29 +329,21 @@ void appendDecimal(std::basic_string<CharT>& text, const FloatOptions& options, 
     const bool exponentForm = usesExponentForm(options.conversion, precision, magnitude);
     appendSign(text, options, value);
 
-    Decimal decimal = exponentForm ? normalised(magnitude) : Decimal{magnitude, 0};
-    const int integerDigits = integerDigitCount(decimal.mantissa);
+    const Decimal unrounded = exponentForm ? normalised(magnitude) : Decimal{magnitude, 0};
+    const int integerDigits = integerDigitCount(unrounded.mantissa);
     const int fractionDigits = fractionDigitCount(options.conversion, precision, integerDigits);
-    decimal.mantissa = rounded(decimal.mantissa, integerDigits, fractionDigits);
-    if (exponentForm && decimal.mantissa >= Ten) {
-        decimal.mantissa /= Ten;
-        ++decimal.exponent;
-    }
-    const int roundedIntegerDigits = integerDigitCount(decimal.mantissa);
-    if (roundedIntegerDigits < DefaultDigits && decimal.mantissa != 0.0)
-        decimal.mantissa = nextUp(decimal.mantissa);
-
-    const double fraction = appendIntegerPart(text, decimal.mantissa, roundedIntegerDigits);
-    if (precision != 0 || options.alternateForm)
-        text.push_back('.');
-    appendFraction(text, fraction, fractionDigits, roundedIntegerDigits);
+    const Decimal nudged{firstNudge(unrounded.mantissa, integerDigits), unrounded.exponent};
+    const bool point = precision != 0 || options.alternateForm;
+    const int exponent = canRound(nudged.mantissa, integerDigits, fractionDigits)
+                             ? appendRoundedDigits(text, nudged, exponentForm, fractionDigits, point)
+                             : appendExactDigits(text, magnitude, exponentForm, fractionDigits, point);
     if (options.conversion == 'g')
         trimTrailingZeros(text, start);
     if (!options.alternateForm && text.back() == '.')
         text.pop_back();
     if (exponentForm) {
         text.push_back(options.upperCase ? 'E' : 'e');
-        appendExponent(text, decimal.exponent, ExponentDigits);
+        appendExponent(text, exponent, ExponentDigits);
     }
 }
 

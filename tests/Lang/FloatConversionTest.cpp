@@ -2,6 +2,7 @@
 #include "Lang/FloatConversion.h"
 
 #include "Lang/FormatString.h"
+#include "Lang/PowersOfTen.h"
 
 #include <gtest/gtest.h>
 
@@ -144,13 +145,37 @@ TEST(FloatConversionTest, FixedFormKeepsTheLastDigitOfRoundedValues) {
     });
 }
 
+// Only the first 17 integer digits are significant; the 17th is rounded from the exact value, not
+// from powers of ten an ulp off (1e23 is 99999999999999991611392).
 TEST(FloatConversionTest, FixedFormKeepsSeventeenIntegerDigits) {
     expectConversions({
         {"%f", 1e20, "100000000000000000000.000000"},
         {"%.2f", 1.5e20, "150000000000000000000.00"},
         {"%.0f", 99999999999999999999.0, "100000000000000000000"},
         {"%.0f", -123456789012345678.0, "-123456789012345680"},
-        {"%.0f", 1e300 * 10, "10000000000000000" + std::string(285, '0')},
+        {"%.0f", 1e300 * 10, "10000000000000001" + std::string(285, '0')}, // 1.00000000000000005250e301
+        {"%f", 1e23, "99999999999999992000000.000000"},
+        {"%.2f", 0x1.f618855579b4ep+690, "10074966667695957" + std::string(192, '0') + ".00"},
+        {"%.0f", 999999999999999744.0, "999999999999999740"},
+    });
+}
+
+// Where 10^P times the value reaches 2^52, double arithmetic has no fraction left to round: the
+// digits are those of the exact value, without the nudges, and never 9.9 before a power of ten.
+TEST(FloatConversionTest, DigitsDoubleArithmeticCannotRoundAreExact) {
+    expectConversions({
+        {"%.15f", 9.999999999999998, "9.999999999999998"},
+        {"%.16f", 0.9999999999999999, "0.9999999999999999"},
+        {"%.15e", 9.999999999999998, "9.999999999999998e+000"},
+        {"%.15e", 9.999999999999998e16, "9.999999999999998e+016"},
+        {"%.16g", 9.999999999999998, "9.999999999999998"},
+        {"%.16g", 99.1, "99.09999999999999"},
+        {"%.15e", 480.2, "4.802000000000000e+002"},
+        {"%.7f", -574215198.67404127, "-574215198.6740413"},
+        {"%.17f", 0.1, "0.10000000000000001"},
+        {"%.20f", 0.1, "0.10000000000000000555"},
+        {"%.20e", 1.0 / 3.0, "3.33333333333333314830e-001"},
+        {"%.0f", 4503599627370497.0, "4503599627370497"},
     });
 }
 
@@ -260,9 +285,11 @@ TEST(FloatConversionTest, HexadecimalFormOfZeroAndSubnormals) {
     });
 }
 
-// log10 rounds to the integer just above a power of ten; the integer digits are still all there.
+// log10 rounds to the integer just above a power of ten; the integer digits are still all there,
+// and 'g' takes the exponent form as for any value above 10^P.
 TEST(FloatConversionTest, CountsIntegerDigitsJustAbovePowersOfTen) {
     expectConversions({
+        {"%.2g", std::nextafter(100.0, kInfinity), "1e+002"},
         {"%f", 1000000000000000.5, "1000000000000000.500000"},
         {"%f", std::nextafter(100.0, kInfinity), "100.000000"},
         {"%f", std::nextafter(1.0, kInfinity), "1.000000"},
@@ -339,6 +366,14 @@ TEST(FloatConversionTest, PaddingOfTheFrontEnds) {
     for (const Case& c : cases) {
         EXPECT_EQ(formatNarrow(c.directive, c.value), c.expected) << rowName(c);
         EXPECT_EQ(formatWide(widen(c.directive).c_str(), c.value), c.expected) << rowName(c) << " (wide)";
+    }
+}
+
+// The generated table against the C library's reading of "1e<n>", which rounds correctly too.
+TEST(FloatConversionTest, PowersOfTenAreTheNearestDoubles) {
+    for (int n = Lang::minPowerOfTen; n <= Lang::maxPowerOfTen; ++n) {
+        const std::string text = "1e" + std::to_string(n);
+        EXPECT_EQ(Lang::powersOfTen[n - Lang::minPowerOfTen], std::strtod(text.c_str(), nullptr)) << text;
     }
 }
 
