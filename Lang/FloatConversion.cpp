@@ -21,6 +21,7 @@
 
 #include "Lang/FloatConversionExact.h"
 #include "Lang/PowersOfTen.h"
+#include "Platform/Crt.h"
 
 #include <algorithm>
 #include <bit>
@@ -382,9 +383,9 @@ double ceilToPowerOfTen(double x, int e) {
 
 template <class CharT>
 void appendFloat(std::basic_string<CharT>& scratch, const FloatOptions& options, double value) {
-    if (std::isnan(value))
+    if (_isnan(value))
         return appendText(scratch, "NaN");
-    if (!std::isfinite(value))
+    if (!_finite(value))
         return appendText(scratch, "inf");
     if (options.conversion == 'a')
         return appendHexadecimal(scratch, options, value);

@@ -1,5 +1,6 @@
 // Tests of the floating-point conversions, directly and through both format front-ends.
 #include "Lang/FloatConversion.h"
+#include "Lang/StringCast.h"
 
 #include "Lang/FormatString.h"
 #include "Lang/PowersOfTen.h"
@@ -55,14 +56,6 @@ std::u16string widen(const std::string& text) {
     return std::u16string(text.begin(), text.end());
 }
 
-// Wide text as narrow for readable failures; every unit the conversion writes is ASCII.
-std::string narrow(const std::u16string& text) {
-    std::string result;
-    for (char16_t unit : text)
-        result.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
-    return result;
-}
-
 std::string convertNarrow(const char* directive, double value) {
     std::string text;
     Lang::appendFloat(text, optionsOf(directive), value);
@@ -72,7 +65,7 @@ std::string convertNarrow(const char* directive, double value) {
 std::string convertWide(const char* directive, double value) {
     std::u16string text;
     Lang::appendFloat(text, optionsOf(directive), value);
-    return narrow(text);
+    return Xtl::string_cast<std::string>(text);
 }
 
 std::string formatNarrow(const char* format, ...) {
@@ -88,7 +81,7 @@ std::string formatWide(const char16_t* format, ...) {
     va_start(arguments, format);
     std::u16string text = Lang::formatWideString(format, arguments);
     va_end(arguments);
-    return narrow(text);
+    return Xtl::string_cast<std::string>(text);
 }
 
 std::string rowName(const Case& c) {
