@@ -4,10 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <random>
 #include <signal.h>
-#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
@@ -52,8 +50,8 @@ int statusOf(int waitStatus) {
 RunResult runTool(const std::vector<std::string>& arguments, const fs::path& folder,
                   const RunOptions& options) {
     const TempFolder outputs;
-    const fs::path out = outputs.path() / "out";
-    const fs::path err = outputs.path() / "err";
+    const fs::path out = fs::path(outputs.path()) / "out";
+    const fs::path err = fs::path(outputs.path()) / "err";
     if (options.asNobody)
         fs::permissions(outputs.path(), fs::perms::all);
     const auto start = std::chrono::steady_clock::now();
@@ -85,20 +83,6 @@ std::vector<std::string> listFolder(const fs::path& folder) {
     return names;
 }
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
-}
-
 std::string noise(std::size_t size, unsigned seed) {
     std::mt19937_64 generator(seed);
     std::string bytes(size, '\0');
@@ -108,18 +92,6 @@ std::string noise(std::size_t size, unsigned seed) {
             bytes[i + j] = static_cast<char>(word >> (8 * j));
     }
     return bytes;
-}
-
-TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "zipfile-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
 }
 
 } // namespace ToolTest

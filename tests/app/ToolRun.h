@@ -1,6 +1,8 @@
 // Test helper: runs the built zipfile tool in a folder and collects what it did.
 #pragma once
 
+#include "tests/Platform/TempFolder.h"
+
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -27,23 +29,7 @@ RunResult runTool(const std::vector<std::string>& arguments, const std::filesyst
 // The names in `folder`, sorted.
 std::vector<std::string> listFolder(const std::filesystem::path& folder);
 
-std::string readFile(const std::filesystem::path& path);
-void writeFile(const std::filesystem::path& path, const std::string& bytes);
-
 // Bytes that deflate cannot shrink, the same for the same seed.
 std::string noise(std::size_t size, unsigned seed);
-
-// A fresh folder under the system's temporary folder, removed with its content at the end.
-class TempFolder {
-public:
-    TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    ~TempFolder();
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
 
 } // namespace ToolTest

@@ -50,7 +50,7 @@ void expectOneLineFailure(const RunResult& run) {
 
 class ZipfileTool : public testing::Test {
 protected:
-    fs::path dir() const { return m_folder.path(); }
+    fs::path dir() const { return fs::path(m_folder.path()); }
     fs::path put(const std::string& name, const std::string& content = kText) {
         const fs::path path = dir() / fs::u8path(name);
         fs::create_directories(path.parent_path());
