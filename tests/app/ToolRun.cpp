@@ -19,8 +19,16 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
+void setEnvironment(const std::vector<std::string>& entries) {
+    for (const std::string& entry : entries) {
+        const std::size_t equals = entry.find('=');
+        if (equals == std::string::npos || ::setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1) != 0)
+            ::_exit(124);
+    }
+}
+
 [[noreturn]] void execTool(const std::vector<std::string>& arguments, const fs::path& folder,
-                           const fs::path& out, const fs::path& err, bool asNobody) {
+                           const fs::path& out, const fs::path& err, const RunOptions& options) {
     const int in = ::open("/dev/null", O_RDONLY);
     const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -28,8 +36,9 @@ constexpr uid_t kNobody = 65534;
         ::_exit(120);
     if (::chdir(folder.c_str()) != 0)
         ::_exit(121);
-    if (asNobody && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+    if (options.asNobody && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
         ::_exit(122);
+    setEnvironment(options.environment);
     std::vector<char*> argv;
     std::string program = ZIPFILE_BINARY;
     argv.push_back(program.data());
@@ -59,7 +68,7 @@ RunResult runTool(const std::vector<std::string>& arguments, const fs::path& fol
     if (child < 0)
         throw std::runtime_error("fork failed");
     if (child == 0)
-        execTool(arguments, folder, out, err, options.asNobody);
+        execTool(arguments, folder, out, err, options);
     if (options.killAfterMs >= 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(options.killAfterMs));
         ::kill(child, SIGKILL);

@@ -1,0 +1,163 @@
+// Fault injection into the zipfile tool: every C library call a run makes fails in turn, with each errno,
+// and every file must still be as the tool promises.
+#include "tests/app/Archive.h"
+#include "tests/app/ToolRun.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace ToolTest;
+
+const std::string kItem = "a.txt";
+const std::string kArchive = "a.txt.zip";
+const std::string kContent = "the item, small enough for many runs\n";
+const std::string kOldContent = "what the old archive holds\n";
+const char* const kEveryErrno[] = {"EIO", "ENOSPC", "EACCES", "EINTR"};
+const char* const kOneErrno[] = {"EIO"};
+// Every call up to this one fails in turn; later calls are sampled with this step, and the last one.
+constexpr long kEveryCallUpTo = 8;
+constexpr long kSampleStep = 4;
+
+struct Scenario {
+    const char* name;
+    bool move;
+    bool oldArchive; // FILE.zip exists before the run
+    std::vector<const char*> errnos;
+};
+
+// The interposer in front of the tool; an instrumented tool lets it come first.
+std::vector<std::string> faultEnvironment(const std::string& setting) {
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    std::string asanOptions = "ASAN_OPTIONS=verify_asan_link_order=0";
+    if (asan != nullptr && *asan != '\0')
+        asanOptions += std::string(":") + asan;
+    return {std::string("LD_PRELOAD=") + FAULT_INJECTOR, asanOptions, setting};
+}
+
+std::vector<std::string> words(bool move) {
+    return move ? std::vector<std::string>{kItem, "true"} : std::vector<std::string>{kItem};
+}
+
+// The calls to fail for a function called `count` times.
+std::vector<long> callsToFail(long count) {
+    std::vector<long> calls;
+    for (long call = 1; call <= count; call += call < kEveryCallUpTo ? 1 : kSampleStep)
+        calls.push_back(call);
+    if (calls.back() != count)
+        calls.push_back(count);
+    return calls;
+}
+
+std::map<std::string, long> parseCounts(const std::string& text) {
+    std::map<std::string, long> counts;
+    std::istringstream lines(text);
+    std::string function;
+    long count = 0;
+    while (lines >> function >> count)
+        counts[function] = count;
+    return counts;
+}
+
+class FaultInjection : public testing::Test {
+protected:
+    fs::path dir() const { return fs::path(m_folder.path()); }
+
+    // The archive an earlier run left: a valid one holding other content.
+    void SetUp() override {
+        writeFile(dir() / kItem, kOldContent);
+        ASSERT_EQ(runTool({kItem}, dir()).status, 0);
+        m_oldArchive = readFile(dir() / kArchive);
+        ASSERT_FALSE(m_oldArchive.empty());
+    }
+
+    void prepare(const Scenario& scenario) {
+        for (const std::string& name : listFolder(dir()))
+            fs::remove(dir() / name);
+        writeFile(dir() / kItem, kContent);
+        if (scenario.oldArchive)
+            writeFile(dir() / kArchive, m_oldArchive);
+    }
+
+    // How often a run without faults calls each function.
+    std::map<std::string, long> countCalls(const Scenario& scenario) {
+        prepare(scenario);
+        const TempFolder countsFolder;
+        const std::string countsFile = countsFolder.posix("counts");
+        const RunResult run =
+            runTool(words(scenario.move), dir(), {.environment = faultEnvironment("ZIPFILE_FAULT_COUNTS=" + countsFile)});
+        EXPECT_EQ(run.status, 0) << scenario.name << ": " << run.err;
+        return parseCounts(readFile(countsFile));
+    }
+
+    void expectSoundOutcome(const Scenario& scenario, const std::string& fault, const RunResult& run) {
+        const std::string row = std::string(scenario.name) + " " + fault;
+        const auto entries = readArchive(dir() / kArchive);
+        const bool holdsItem = entries.has_value() && entries->size() == 1 && entries->front().name == kItem &&
+                               entries->front().content == kContent;
+        const bool itemThere = fs::exists(dir() / kItem);
+        EXPECT_EQ(run.out, "") << row;
+        if (run.status == 0) {
+            EXPECT_TRUE(holdsItem) << row;
+            EXPECT_EQ(itemThere, !scenario.move) << row;
+        } else {
+            EXPECT_EQ(run.status, 3) << row;
+            EXPECT_EQ(run.err.rfind("zipfile: ", 0), 0u) << row << ": " << run.err;
+            EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << row << ": " << run.err;
+            const bool archiveAsBefore = scenario.oldArchive ? readFile(dir() / kArchive) == m_oldArchive
+                                                             : !fs::exists(dir() / kArchive);
+            EXPECT_TRUE(archiveAsBefore || holdsItem) << row << ": " << run.err;
+            EXPECT_TRUE(itemThere) << row << ": " << run.err;
+        }
+        if (itemThere) {
+            EXPECT_EQ(readFile(dir() / kItem), kContent) << row;
+        }
+        std::vector<std::string> expected;
+        if (itemThere)
+            expected.push_back(kItem);
+        if (fs::exists(dir() / kArchive))
+            expected.push_back(kArchive);
+        EXPECT_EQ(listFolder(dir()), expected) << row << ": " << run.err;
+    }
+
+    void failEachCall(const Scenario& scenario) {
+        for (const auto& [function, count] : countCalls(scenario)) {
+            for (const long call : callsToFail(count)) {
+                for (const char* error : scenario.errnos) {
+                    const std::string fault = function + ":" + std::to_string(call) + ":" + error;
+                    prepare(scenario);
+                    const RunResult run =
+                        runTool(words(scenario.move), dir(), {.environment = faultEnvironment("ZIPFILE_FAULT=" + fault)});
+                    expectSoundOutcome(scenario, fault, run);
+                    ++m_runs;
+                }
+            }
+        }
+    }
+
+    int m_runs = 0;
+
+private:
+    TempFolder m_folder;
+    std::string m_oldArchive;
+};
+
+TEST_F(FaultInjection, EveryFailingCallLeavesTheFilesSound) {
+    const Scenario scenarios[] = {
+        {"copy over an old archive", false, true, {std::begin(kEveryErrno), std::end(kEveryErrno)}},
+        {"move over an old archive", true, true, {std::begin(kEveryErrno), std::end(kEveryErrno)}},
+        {"copy without an archive", false, false, {std::begin(kOneErrno), std::end(kOneErrno)}},
+        {"move without an archive", true, false, {std::begin(kOneErrno), std::end(kOneErrno)}},
+    };
+    for (const Scenario& scenario : scenarios)
+        failEachCall(scenario);
+    RecordProperty("runs", m_runs);
+}
+
+} // namespace
