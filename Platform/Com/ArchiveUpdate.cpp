@@ -1,5 +1,5 @@
 // Adding a file to an archive: open and check the item, add the entry, commit, sync, then remove a moved
-// item.
+// item that did not change meanwhile.
 #include "Platform/Com/ArchiveUpdate.h"
 
 #include "Platform/Com/Archive.h"
@@ -153,7 +153,18 @@ HRESULT syncArchive(const std::string& archivePath) {
     return syncPath(folderOf(archivePath), O_DIRECTORY);
 }
 
-HRESULT removeItem(const std::string& itemPath) {
+// Removes the name only while it still names the file that was packed, unchanged since it was read:
+// another program may have written to it or put another file in its place meanwhile (nothing locks
+// it). Otherwise the item stays, and the new archive holds it as it was read.
+HRESULT removeItem(const FileDescriptor& item, const std::string& itemPath, const struct stat& packed) {
+    int error = 0;
+    if (hasChangedSince(item.get(), packed, error))
+        return error != 0 ? hresultFromErrno(error) : HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
+    struct stat named {};
+    if (::lstat(itemPath.c_str(), &named) != 0)
+        return hresultFromErrno(errno);
+    if (named.st_dev != packed.st_dev || named.st_ino != packed.st_ino)
+        return HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
     return ::unlink(itemPath.c_str()) == 0 ? S_OK : hresultFromErrno(errno);
 }
 
@@ -179,7 +190,7 @@ HRESULT addFileToArchive(const std::string& archivePath, const std::string& item
         return committed;
     if (const HRESULT synced = syncArchive(archivePath); FAILED(synced))
         return synced;
-    return transfer == Transfer::Move ? removeItem(itemPath) : S_OK;
+    return transfer == Transfer::Move ? removeItem(item, itemPath, info) : S_OK;
 }
 
 } // namespace Platform::Com

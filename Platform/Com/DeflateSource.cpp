@@ -1,4 +1,5 @@
-// The deflating source: reads the file in large blocks, deflates into libzip's buffer, keeps the CRC.
+// The deflating source: reads the file in large blocks, deflates into libzip's buffer, keeps the CRC, and
+// fails when the file changed while it was read.
 #include "Platform/Com/DeflateSource.h"
 
 #include "Platform/Com/ProgressLine.h"
@@ -23,8 +24,8 @@ constexpr std::size_t kInputBlock = 256 * 1024;
 class DeflateSource {
 public:
     DeflateSource(int file, const struct stat& info, ProgressLine& progress)
-        : m_file(file), m_expectedSize(static_cast<std::uint64_t>(info.st_size)), m_modified(info.st_mtime),
-          m_progress(progress), m_input(kInputBlock) {
+        : m_file(file), m_info(info), m_expectedSize(static_cast<std::uint64_t>(info.st_size)),
+          m_modified(info.st_mtime), m_progress(progress), m_input(kInputBlock) {
         zip_error_init(&m_error);
     }
 
@@ -109,16 +110,24 @@ private:
             fail(ZIP_ER_READ, errno);
             return false;
         }
-        if (got == 0) {
-            m_inputEnded = true;
-            return true;
-        }
+        if (got == 0)
+            return endInput();
         const auto count = static_cast<uInt>(got);
         m_crc = crc32(m_crc, m_input.data(), count);
         m_read += count;
         m_stream.next_in = m_input.data();
         m_stream.avail_in = count;
         m_progress.update(m_read);
+        return true;
+    }
+
+    bool endInput() {
+        int error = 0;
+        if (hasChangedSince(m_file, m_info, error)) {
+            fail(error != 0 ? ZIP_ER_READ : ZIP_ER_CHANGED, error);
+            return false;
+        }
+        m_inputEnded = true;
         return true;
     }
 
@@ -142,6 +151,7 @@ private:
     }
 
     int m_file;
+    struct stat m_info;
     std::uint64_t m_expectedSize;
     time_t m_modified;
     ProgressLine& m_progress;
@@ -155,7 +165,18 @@ private:
     zip_error_t m_error;
 };
 
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 } // namespace
+
+bool hasChangedSince(int file, const struct stat& before, int& error) {
+    struct stat now {};
+    error = ::fstat(file, &now) == 0 ? 0 : errno;
+    return error != 0 || now.st_size != before.st_size || !sameTime(now.st_mtim, before.st_mtim) ||
+           !sameTime(now.st_ctim, before.st_ctim);
+}
 
 zip_source_t* makeDeflateSource(zip_t* archive, int file, const struct stat& info, ProgressLine& progress) {
     auto* state = new DeflateSource(file, info, progress);

@@ -91,7 +91,8 @@ protected:
         const TempFolder countsFolder;
         const std::string countsFile = countsFolder.posix("counts");
         const RunResult run =
-            runTool(words(scenario.move), dir(), {.environment = faultEnvironment("ZIPFILE_FAULT_COUNTS=" + countsFile)});
+            runTool(words(scenario.move), dir(),
+                    {.environment = faultEnvironment("ZIPFILE_FAULT_COUNTS=" + countsFile)});
         EXPECT_EQ(run.status, 0) << scenario.name << ": " << run.err;
         return parseCounts(readFile(countsFile));
     }
@@ -99,8 +100,8 @@ protected:
     void expectSoundOutcome(const Scenario& scenario, const std::string& fault, const RunResult& run) {
         const std::string row = std::string(scenario.name) + " " + fault;
         const auto entries = readArchive(dir() / kArchive);
-        const bool holdsItem = entries.has_value() && entries->size() == 1 && entries->front().name == kItem &&
-                               entries->front().content == kContent;
+        const bool holdsItem = entries.has_value() && entries->size() == 1 &&
+                               entries->front().name == kItem && entries->front().content == kContent;
         const bool itemThere = fs::exists(dir() / kItem);
         EXPECT_EQ(run.out, "") << row;
         if (run.status == 0) {
@@ -133,7 +134,8 @@ protected:
                     const std::string fault = function + ":" + std::to_string(call) + ":" + error;
                     prepare(scenario);
                     const RunResult run =
-                        runTool(words(scenario.move), dir(), {.environment = faultEnvironment("ZIPFILE_FAULT=" + fault)});
+                        runTool(words(scenario.move), dir(),
+                                {.environment = faultEnvironment("ZIPFILE_FAULT=" + fault)});
                     expectSoundOutcome(scenario, fault, run);
                     ++m_runs;
                 }

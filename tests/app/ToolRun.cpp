@@ -22,7 +22,8 @@ constexpr uid_t kNobody = 65534;
 void setEnvironment(const std::vector<std::string>& entries) {
     for (const std::string& entry : entries) {
         const std::size_t equals = entry.find('=');
-        if (equals == std::string::npos || ::setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1) != 0)
+        if (equals == std::string::npos ||
+            ::setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1) != 0)
             ::_exit(124);
     }
 }

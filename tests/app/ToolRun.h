@@ -20,7 +20,7 @@ struct RunResult {
 struct RunOptions {
     bool asNobody = false; // drop to uid and gid 65534 first, so permissions apply even to root
     int killAfterMs = -1;  // SIGKILL the run after this long
-    std::vector<std::string> environment; // "NAME=value" entries set for the run only
+    std::vector<std::string> environment = {}; // "NAME=value" entries set for the run only
 };
 
 // Runs the tool with `arguments` in `folder`, standard input closed.
