@@ -201,6 +201,9 @@ DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
 // step, else its presence fails with ERROR_ALREADY_EXISTS. With MOVEFILE_WRITE_THROUGH the file's
 // data and the new name are on disk before the call returns.
 BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags);
+// Gives the file `existingFileName` the second name `fileName` in the same file system; an existing
+// `fileName` fails with ERROR_ALREADY_EXISTS. `securityAttributes` is reserved (null).
+BOOL CreateHardLinkW(LPCWSTR fileName, LPCWSTR existingFileName, SECURITY_ATTRIBUTES* securityAttributes);
 
 HANDLE FindFirstFileW(LPCWSTR fileName, WIN32_FIND_DATAW* findData);
 BOOL FindNextFileW(HANDLE findFile, WIN32_FIND_DATAW* findData);

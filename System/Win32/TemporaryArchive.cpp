@@ -4,10 +4,10 @@
 #include "Lang/Throw.h"
 #include "Platform/Windows.h"
 #include "System/FileSystem.h"
+#include "System/Win32/UnusedName.h"
 #include "Win32/Exception.h"
 
 #include <array>
-#include <random>
 
 namespace System::Win32 {
 
@@ -15,27 +15,6 @@ namespace {
 
 // The end-of-central-directory record of an archive without entries.
 constexpr std::array<unsigned char, 22> kEmptyArchive = {0x50, 0x4B, 0x05, 0x06};
-
-constexpr int kNameAttempts = 100;
-
-// "<destination>.<eight hex digits>.tmp", a name nobody else is likely to use.
-Lang::String candidateName(const Path& destination, std::uint32_t unique) {
-    Lang::String name = destination.str() + u".";
-    for (int shift = 28; shift >= 0; shift -= 4)
-        name += u"0123456789abcdef"[(unique >> shift) & 0xF];
-    return name + u".tmp";
-}
-
-Path unusedName(const Path& destination) {
-    std::random_device entropy;
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const Path candidate(candidateName(destination, entropy()));
-        if (!FileSystem::instance().exists(candidate))
-            return candidate;
-    }
-    LANG_THROW(
-        Lang::Exception(u"No free temporary name beside " + destination.str(), Lang::unknownLocation()));
-}
 
 void removeQuietly(const Path& path) noexcept {
     try {

@@ -2,13 +2,15 @@
 //
 // The new archive is built in a temporary file beside the old one and renamed over it only once the
 // shell has finished, so an existing archive (which may hold the only copy of a file moved in
-// earlier) survives every failure. Both paths are checked before anything is written.
+// earlier) survives every failure, and a moved file is back at its name when the move fails. Both paths
+// are checked before anything is written.
 #include "System/Win32/ZipFile.h"
 
 #include "Lang/Throw.h"
 #include "Platform/Com/ShlDisp.h"
 #include "System/FileSystem.h"
 #include "System/Win32/ComPointer.h"
+#include "System/Win32/ItemBackup.h"
 #include "System/Win32/ScopeEnableCom.h"
 #include "System/Win32/TemporaryArchive.h"
 #include "System/Win32/Variant.h"
@@ -104,7 +106,6 @@ void packThroughShell(TemporaryArchive& archive, const Path& fileToBeZipped, boo
     if (hr != S_OK)
         LANG_THROW(::Win32::Exception(static_cast<DWORD>(hr)));
     if (moveFile) {
-        archive.keep(); // from here on it may hold the only copy of the item
         waitUntil([&] { return !FileSystem::instance().exists(fileToBeZipped); });
     } else {
         waitUntil([&] { return listsItem(*archiveFolder.get(), fileToBeZipped); });
@@ -114,6 +115,31 @@ void packThroughShell(TemporaryArchive& archive, const Path& fileToBeZipped, boo
 Lang::String messageOf(const _com_error& error) {
     const WCHAR* message = error.ErrorMessage();
     return message != nullptr ? Lang::String(message) : Lang::String();
+}
+
+// The item goes into the new archive, which then replaces the old one.
+void packAndCommit(TemporaryArchive& archive, const Path& fileToBeZipped, bool moveFile) {
+    try {
+        packThroughShell(archive, fileToBeZipped, moveFile);
+    } catch (const _com_error& error) {
+        LANG_THROW(Lang::Exception(messageOf(error), Lang::unknownLocation()));
+    }
+    archive.commit();
+}
+
+// The shell removes a moved item before the new archive is in place; while it is not, the item keeps
+// a second name, and gets its name back when the archive cannot be put in place. Only when that fails
+// too is the new archive kept, as it then holds the only copy of the item.
+void moveIntoArchive(TemporaryArchive& archive, const Path& fileToBeZipped) {
+    ItemBackup backup(fileToBeZipped);
+    try {
+        packAndCommit(archive, fileToBeZipped, true);
+    } catch (...) {
+        if (!backup.restore())
+            archive.keep();
+        throw;
+    }
+    backup.release();
 }
 
 } // namespace
@@ -129,12 +155,10 @@ void ZipFile::zip(Path zipFile, Path fileToBeZipped, bool moveFile) {
     TemporaryArchive archive(zipFile);
     if (!FileSystem::instance().isFile(archive.path()))
         throwInvalidZipFile(zipFile);
-    try {
-        packThroughShell(archive, fileToBeZipped, moveFile);
-    } catch (const _com_error& error) {
-        LANG_THROW(Lang::Exception(messageOf(error), Lang::unknownLocation()));
-    }
-    archive.commit();
+    if (moveFile)
+        moveIntoArchive(archive, fileToBeZipped);
+    else
+        packAndCommit(archive, fileToBeZipped, false);
 }
 
 } // namespace System::Win32

@@ -18,11 +18,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#define FAULT_FUNCTIONS(X)                                                                                \
-    X(open) X(open64) X(openat) X(openat64) X(read) X(pread) X(pread64) X(write) X(pwrite) X(pwrite64)     \
-    X(close) X(dup) X(fsync) X(fdatasync) X(fstat) X(stat) X(lstat) X(ftruncate) X(chmod) X(fchmod)      \
-    X(rename) X(renameat) X(renameat2) X(unlink) X(unlinkat) X(remove) X(mkstemp) X(mkostemp)            \
-    X(fopen) X(fopen64) X(fdopen) X(fread) X(fwrite) X(fflush) X(fclose) X(fseeko) X(ftello)
+#define FAULT_FUNCTIONS(X)                                                                                   \
+    X(open)                                                                                                  \
+    X(open64) X(openat) X(openat64) X(read) X(pread) X(pread64) X(write) X(pwrite) X(pwrite64) X(close)      \
+        X(dup) X(fsync) X(fdatasync) X(fstat) X(stat) X(lstat) X(ftruncate) X(chmod) X(fchmod) X(rename)     \
+            X(renameat) X(renameat2) X(link) X(linkat) X(unlink) X(unlinkat) X(remove) X(mkstemp)            \
+                X(mkostemp) X(fopen) X(fopen64) X(fdopen) X(fread) X(fwrite) X(fflush) X(fclose) X(fseeko)   \
+                    X(ftello)
 
 #define AS_ID(name) id_##name,
 enum { FAULT_FUNCTIONS(AS_ID) kFunctionCount };
@@ -41,8 +43,8 @@ struct ErrnoName {
 };
 
 static const struct ErrnoName kErrnos[] = {
-    {"EIO", EIO}, {"ENOSPC", ENOSPC}, {"EACCES", EACCES}, {"EINTR", EINTR}, {"EPERM", EPERM},
-    {"EDQUOT", EDQUOT}, {"EROFS", EROFS}, {"ENOMEM", ENOMEM}, {"EMFILE", EMFILE}, {"EAGAIN", EAGAIN},
+    {"EIO", EIO},       {"ENOSPC", ENOSPC}, {"EACCES", EACCES}, {"EINTR", EINTR},   {"EPERM", EPERM},
+    {"EDQUOT", EDQUOT}, {"EROFS", EROFS},   {"ENOMEM", ENOMEM}, {"EMFILE", EMFILE}, {"EAGAIN", EAGAIN},
 };
 
 static int errnoNamed(const char* text) {
@@ -217,6 +219,14 @@ int renameat(int fromFolder, const char* from, int toFolder, const char* to) {
 
 int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
     return failsNow(id_renameat2) ? -1 : REAL(renameat2)(fromFolder, from, toFolder, to, flags);
+}
+
+int link(const char* existing, const char* name) {
+    return failsNow(id_link) ? -1 : REAL(link)(existing, name);
+}
+
+int linkat(int existingFolder, const char* existing, int folder, const char* name, int flags) {
+    return failsNow(id_linkat) ? -1 : REAL(linkat)(existingFolder, existing, folder, name, flags);
 }
 
 int unlink(const char* path) {

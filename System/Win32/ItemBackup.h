@@ -1,0 +1,37 @@
+// A second name for a file being moved into an archive, so that it can be put back when the move fails.
+#pragma once
+
+#include "System/Path.h"
+
+namespace System::Win32 {
+
+// The shell removes a moved file once its own archive is on disk, but the zip operation still has to
+// put that archive in place. Until it has, the file keeps a second name beside it ("<file>.<hex>.tmp",
+// a hard link: no data is copied). Where the file system has no hard links there is no second name,
+// and nothing can be put back.
+class ItemBackup {
+public:
+    explicit ItemBackup(const Path& item);
+    ItemBackup(const ItemBackup&) = delete;
+    ItemBackup& operator=(const ItemBackup&) = delete;
+    // Puts the file back unless release() or restore() was called.
+    ~ItemBackup();
+
+    // The move failed: the file gets its name back if it lost it, and the second name goes. True when
+    // the file is at its name afterwards.
+    bool restore() noexcept;
+
+    // The move is complete: the second name goes. When it cannot be removed the file gets its name back
+    // and Win32::Exception tells why.
+    void release();
+
+private:
+    bool putBack() noexcept;
+
+    Path m_item;
+    Path m_backup;
+    bool m_linked = false;
+    bool m_done = false;
+};
+
+} // namespace System::Win32
