@@ -3,7 +3,6 @@
 
 #include "Lang/Throw.h"
 #include "Platform/Windows.h"
-#include "System/FileSystem.h"
 #include "System/Win32/UnusedName.h"
 #include "Win32/Exception.h"
 
@@ -20,9 +19,11 @@ ItemBackup::~ItemBackup() {
 
 bool ItemBackup::restore() noexcept {
     m_done = true;
-    if (!m_linked)
-        return FileSystem::instance().exists(m_item);
-    return putBack();
+    if (!m_moved) {
+        removeSecondName();
+        return true;
+    }
+    return m_linked && MoveFileExW(m_backup.str().c_str(), m_item.str().c_str(), 0) != FALSE;
 }
 
 void ItemBackup::release() {
@@ -30,23 +31,14 @@ void ItemBackup::release() {
     if (!m_linked || DeleteFileW(m_backup.str().c_str()))
         return;
     const DWORD error = GetLastError();
-    putBack();
+    MoveFileExW(m_backup.str().c_str(), m_item.str().c_str(), 0);
     throw ::Win32::Exception(error, LANG_LOCATION());
 }
 
-// The second name becomes the file's name again, never replacing a file of that name; when the file
-// still has its name, the second one is simply removed.
-bool ItemBackup::putBack() noexcept {
-    try {
-        if (FileSystem::instance().exists(m_item)) {
-            // A second name that cannot be removed holds nothing the file does not.
-            DeleteFileW(m_backup.str().c_str());
-            return true;
-        }
-        return MoveFileExW(m_backup.str().c_str(), m_item.str().c_str(), 0) != FALSE;
-    } catch (...) {
-        return false;
-    }
+// The file still has its own name: the second one holds nothing more, even when it cannot be removed.
+void ItemBackup::removeSecondName() noexcept {
+    if (m_linked)
+        DeleteFileW(m_backup.str().c_str());
 }
 
 } // namespace System::Win32

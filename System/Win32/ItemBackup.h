@@ -17,8 +17,11 @@ public:
     // Puts the file back unless release() or restore() was called.
     ~ItemBackup();
 
-    // The move failed: the file gets its name back if it lost it, and the second name goes. True when
-    // the file is at its name afterwards.
+    // The shell has moved the file into its archive and removed it.
+    void itemMoved() { m_moved = true; }
+
+    // The move failed: a file the shell moved gets its name back (never replacing a file put there
+    // since), and the second name goes. False when a moved file could not be put back.
     bool restore() noexcept;
 
     // The move is complete: the second name goes. When it cannot be removed the file gets its name back
@@ -26,11 +29,12 @@ public:
     void release();
 
 private:
-    bool putBack() noexcept;
+    void removeSecondName() noexcept;
 
     Path m_item;
     Path m_backup;
     bool m_linked = false;
+    bool m_moved = false;
     bool m_done = false;
 };
 

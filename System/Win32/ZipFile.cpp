@@ -117,13 +117,16 @@ Lang::String messageOf(const _com_error& error) {
     return message != nullptr ? Lang::String(message) : Lang::String();
 }
 
-// The item goes into the new archive, which then replaces the old one.
-void packAndCommit(TemporaryArchive& archive, const Path& fileToBeZipped, bool moveFile) {
+void pack(TemporaryArchive& archive, const Path& fileToBeZipped, bool moveFile) {
     try {
         packThroughShell(archive, fileToBeZipped, moveFile);
     } catch (const _com_error& error) {
         LANG_THROW(Lang::Exception(messageOf(error), Lang::unknownLocation()));
     }
+}
+
+void copyIntoArchive(TemporaryArchive& archive, const Path& fileToBeZipped) {
+    pack(archive, fileToBeZipped, false);
     archive.commit();
 }
 
@@ -133,7 +136,9 @@ void packAndCommit(TemporaryArchive& archive, const Path& fileToBeZipped, bool m
 void moveIntoArchive(TemporaryArchive& archive, const Path& fileToBeZipped) {
     ItemBackup backup(fileToBeZipped);
     try {
-        packAndCommit(archive, fileToBeZipped, true);
+        pack(archive, fileToBeZipped, true);
+        backup.itemMoved();
+        archive.commit();
     } catch (...) {
         if (!backup.restore())
             archive.keep();
@@ -158,7 +163,7 @@ void ZipFile::zip(Path zipFile, Path fileToBeZipped, bool moveFile) {
     if (moveFile)
         moveIntoArchive(archive, fileToBeZipped);
     else
-        packAndCommit(archive, fileToBeZipped, false);
+        copyIntoArchive(archive, fileToBeZipped);
 }
 
 } // namespace System::Win32
