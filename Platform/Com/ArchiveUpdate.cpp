@@ -161,7 +161,7 @@ HRESULT removeItem(const FileDescriptor& item, const std::string& itemPath, cons
     if (hasChangedSince(item.get(), packed, error))
         return error != 0 ? hresultFromErrno(error) : HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
     struct stat named {};
-    if (::lstat(itemPath.c_str(), &named) != 0)
+    if (::stat(itemPath.c_str(), &named) != 0)
         return hresultFromErrno(errno);
     if (named.st_dev != packed.st_dev || named.st_ino != packed.st_ino)
         return HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
