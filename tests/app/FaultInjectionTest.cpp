@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <future>
 #include <map>
 #include <sstream>
 
@@ -65,17 +65,38 @@ std::map<std::string, long> parseCounts(const std::string& text) {
     return counts;
 }
 
-class FaultInjection : public testing::Test {
-protected:
-    fs::path dir() const { return fs::path(m_folder.path()); }
-
+// One scenario in a folder of its own, so that scenarios can run side by side.
+class ScenarioRun {
+public:
     // The archive an earlier run left: a valid one holding other content.
-    void SetUp() override {
+    explicit ScenarioRun(Scenario scenario) : m_scenario(std::move(scenario)) {
         writeFile(dir() / kItem, kOldContent);
-        ASSERT_EQ(runTool({kItem}, dir()).status, 0);
+        EXPECT_EQ(runTool({kItem}, dir()).status, 0);
         m_oldArchive = readFile(dir() / kArchive);
-        ASSERT_FALSE(m_oldArchive.empty());
+        EXPECT_FALSE(m_oldArchive.empty());
     }
+
+    // Fails each call in turn, with each errno; the number of runs.
+    int failEachCall() {
+        int runs = 0;
+        for (const auto& [function, count] : countCalls(m_scenario)) {
+            for (const long call : callsToFail(count)) {
+                for (const char* error : m_scenario.errnos) {
+                    const std::string fault = function + ":" + std::to_string(call) + ":" + error;
+                    prepare(m_scenario);
+                    const RunResult run =
+                        runTool(words(m_scenario.move), dir(),
+                                {.environment = faultEnvironment("ZIPFILE_FAULT=" + fault)});
+                    expectSoundOutcome(m_scenario, fault, run);
+                    ++runs;
+                }
+            }
+        }
+        return runs;
+    }
+
+private:
+    fs::path dir() const { return fs::path(m_folder.path()); }
 
     void prepare(const Scenario& scenario) {
         for (const std::string& name : listFolder(dir()))
@@ -127,39 +148,26 @@ protected:
         EXPECT_EQ(listFolder(dir()), expected) << row << ": " << run.err;
     }
 
-    void failEachCall(const Scenario& scenario) {
-        for (const auto& [function, count] : countCalls(scenario)) {
-            for (const long call : callsToFail(count)) {
-                for (const char* error : scenario.errnos) {
-                    const std::string fault = function + ":" + std::to_string(call) + ":" + error;
-                    prepare(scenario);
-                    const RunResult run =
-                        runTool(words(scenario.move), dir(),
-                                {.environment = faultEnvironment("ZIPFILE_FAULT=" + fault)});
-                    expectSoundOutcome(scenario, fault, run);
-                    ++m_runs;
-                }
-            }
-        }
-    }
-
-    int m_runs = 0;
-
-private:
     TempFolder m_folder;
+    Scenario m_scenario;
     std::string m_oldArchive;
 };
 
-TEST_F(FaultInjection, EveryFailingCallLeavesTheFilesSound) {
+TEST(FaultInjection, EveryFailingCallLeavesTheFilesSound) {
     const Scenario scenarios[] = {
         {"copy over an old archive", false, true, {std::begin(kEveryErrno), std::end(kEveryErrno)}},
         {"move over an old archive", true, true, {std::begin(kEveryErrno), std::end(kEveryErrno)}},
         {"copy without an archive", false, false, {std::begin(kOneErrno), std::end(kOneErrno)}},
         {"move without an archive", true, false, {std::begin(kOneErrno), std::end(kOneErrno)}},
     };
+    std::vector<std::future<int>> runs;
     for (const Scenario& scenario : scenarios)
-        failEachCall(scenario);
-    RecordProperty("runs", m_runs);
+        runs.push_back(
+            std::async(std::launch::async, [scenario] { return ScenarioRun(scenario).failEachCall(); }));
+    int total = 0;
+    for (std::future<int>& run : runs)
+        total += run.get();
+    RecordProperty("runs", total);
 }
 
 } // namespace

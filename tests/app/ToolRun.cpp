@@ -19,17 +19,48 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-void setEnvironment(const std::vector<std::string>& entries) {
-    for (const std::string& entry : entries) {
-        const std::size_t equals = entry.find('=');
-        if (equals == std::string::npos ||
-            ::setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1) != 0)
-            ::_exit(124);
+// Texts as an exec call takes them, a null-terminated array; built before the fork, so that the child
+// only makes system calls (the parent may have other threads).
+class ExecStrings {
+public:
+    explicit ExecStrings(std::vector<std::string> texts) : m_texts(std::move(texts)) {
+        for (std::string& text : m_texts)
+            m_pointers.push_back(text.data());
+        m_pointers.push_back(nullptr);
     }
+    char* const* get() const { return m_pointers.data(); }
+
+private:
+    std::vector<std::string> m_texts;
+    std::vector<char*> m_pointers;
+};
+
+std::string nameOf(const std::string& entry) {
+    return entry.substr(0, entry.find('='));
 }
 
-[[noreturn]] void execTool(const std::vector<std::string>& arguments, const fs::path& folder,
-                           const fs::path& out, const fs::path& err, const RunOptions& options) {
+// The test's own environment with `entries` set in it.
+std::vector<std::string> environmentWith(const std::vector<std::string>& entries) {
+    std::vector<std::string> environment = entries;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        const std::string entry = *variable;
+        const bool replaced = std::any_of(entries.begin(), entries.end(), [&](const std::string& set) {
+            return nameOf(set) == nameOf(entry);
+        });
+        if (!replaced)
+            environment.push_back(entry);
+    }
+    return environment;
+}
+
+std::vector<std::string> commandLine(const std::vector<std::string>& arguments) {
+    std::vector<std::string> words{ZIPFILE_BINARY};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    return words;
+}
+
+[[noreturn]] void execTool(const ExecStrings& argv, const ExecStrings& envp, const fs::path& folder,
+                           const fs::path& out, const fs::path& err, bool asNobody) {
     const int in = ::open("/dev/null", O_RDONLY);
     const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -37,17 +68,9 @@ void setEnvironment(const std::vector<std::string>& entries) {
         ::_exit(120);
     if (::chdir(folder.c_str()) != 0)
         ::_exit(121);
-    if (options.asNobody && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+    if (asNobody && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
         ::_exit(122);
-    setEnvironment(options.environment);
-    std::vector<char*> argv;
-    std::string program = ZIPFILE_BINARY;
-    argv.push_back(program.data());
-    std::vector<std::string> words = arguments;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
+    ::execve(ZIPFILE_BINARY, argv.get(), envp.get());
     ::_exit(123);
 }
 
@@ -64,12 +87,14 @@ RunResult runTool(const std::vector<std::string>& arguments, const fs::path& fol
     const fs::path err = fs::path(outputs.path()) / "err";
     if (options.asNobody)
         fs::permissions(outputs.path(), fs::perms::all);
+    const ExecStrings argv(commandLine(arguments));
+    const ExecStrings envp(environmentWith(options.environment));
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child < 0)
         throw std::runtime_error("fork failed");
     if (child == 0)
-        execTool(arguments, folder, out, err, options);
+        execTool(argv, envp, folder, out, err, options.asNobody);
     if (options.killAfterMs >= 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(options.killAfterMs));
         ::kill(child, SIGKILL);
