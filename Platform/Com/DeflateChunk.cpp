@@ -48,8 +48,10 @@ ChunkCompressor::~ChunkCompressor() {
 
 bool ChunkCompressor::compress(const std::uint8_t* data, std::size_t size, bool last,
                                std::vector<std::uint8_t>& output) {
-    output.resize(libdeflate_deflate_compress_bound(m_compressor, size));
-    output.resize(libdeflate_deflate_compress(m_compressor, data, size, output.data(), output.size()));
+    const std::size_t bound = libdeflate_deflate_compress_bound(m_compressor, size);
+    // Room for the join too, so that a reused buffer is never reallocated.
+    output.resize(bound + 1 + sizeof kEmptyStoredLengths);
+    output.resize(libdeflate_deflate_compress(m_compressor, data, size, output.data(), bound));
     if (output.empty())
         return false;
     return last || makeJoinable(output);

@@ -65,8 +65,11 @@ void ParallelDeflate::work() {
         if (m_stopping)
             return;
         const std::uint64_t index = m_nextToClaim++;
+        // The slot was released with the chunk before; its buffer is reused.
+        Chunk chunk;
+        chunk.data = std::move(m_slots[index % m_slots.size()].data);
         lock.unlock();
-        Chunk chunk = worker.deflate(m_file, index);
+        worker.deflate(m_file, index, chunk);
         lock.lock();
         if (chunk.failure.zipError != 0 || chunk.inputSize < kChunkSize)
             m_endIndex = std::min(m_endIndex, index + 1);
@@ -109,7 +112,7 @@ bool ParallelDeflate::takeNextChunk() {
 ParallelDeflate::Chunk& ParallelDeflate::awaitChunk(std::uint64_t index) {
     Chunk& slot = m_slots[index % m_slots.size()];
     if (m_threads.empty()) {
-        slot = m_inlineWorker.deflate(m_file, index);
+        m_inlineWorker.deflate(m_file, index, slot);
         return slot;
     }
     std::unique_lock lock(m_mutex);
@@ -117,12 +120,15 @@ ParallelDeflate::Chunk& ParallelDeflate::awaitChunk(std::uint64_t index) {
     return slot;
 }
 
-// Frees the chunk copied out and lets the workers claim one more.
+// Empties the chunk copied out, keeping its buffer for a later one, and lets the workers claim one more.
 void ParallelDeflate::releaseChunk() {
     const bool last = m_current->inputSize < kChunkSize;
     {
         const std::lock_guard lock(m_mutex);
+        std::vector<std::uint8_t> buffer = std::move(m_current->data);
+        buffer.clear();
         *m_current = Chunk();
+        m_current->data = std::move(buffer);
         ++m_handingOut;
     }
     m_claimable.notify_all();
@@ -130,10 +136,12 @@ void ParallelDeflate::releaseChunk() {
     m_ended = last;
 }
 
-ParallelDeflate::Chunk ParallelDeflate::Worker::deflate(int file, std::uint64_t index) {
-    Chunk chunk;
+void ParallelDeflate::Worker::deflate(int file, std::uint64_t index, Chunk& chunk) {
     chunk.index = index;
     chunk.ready = true;
+    chunk.inputSize = 0;
+    chunk.crc = 0;
+    chunk.failure = {};
     try {
         if (m_compressor == nullptr) {
             m_input.resize(kChunkSize);
@@ -141,7 +149,7 @@ ParallelDeflate::Chunk ParallelDeflate::Worker::deflate(int file, std::uint64_t 
         }
         read(file, index, chunk);
         if (chunk.failure.zipError != 0)
-            return chunk;
+            return;
         chunk.crc = libdeflate_crc32(0, m_input.data(), chunk.inputSize);
         if (!m_compressor->compress(m_input.data(), chunk.inputSize, chunk.inputSize < kChunkSize,
                                     chunk.data))
@@ -149,7 +157,6 @@ ParallelDeflate::Chunk ParallelDeflate::Worker::deflate(int file, std::uint64_t 
     } catch (const std::bad_alloc&) {
         chunk.failure = {ZIP_ER_MEMORY, 0};
     }
-    return chunk;
 }
 
 // Fills the input with the chunk's bytes; fewer than a chunk only at the end of the file.

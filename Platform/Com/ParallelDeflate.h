@@ -59,7 +59,8 @@ private:
     // What one thread needs to deflate chunks; allocated on first use, so a failure is the chunk's.
     class Worker {
     public:
-        Chunk deflate(int file, std::uint64_t index);
+        // Fills `chunk` with chunk `index` of `file`, reusing its buffer.
+        void deflate(int file, std::uint64_t index, Chunk& chunk);
 
     private:
         void read(int file, std::uint64_t index, Chunk& chunk);
