@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Times zipfile against zip -6, bsdtar --format zip and pigz -6 -K in one run, on the pinned corpus
-# (250,000,000 bytes, the same on every machine) and on a 1 KiB file: wall time, archive size and
-# peak memory, each as a ratio to zip -6.
+# Times zipfile against zip -6, bsdtar --format zip, pigz -6 -K and Python's zipfile (zlib level 6) in
+# one run, on the pinned corpus (250,000,000 bytes, the same on every machine) and on a 1 KiB file:
+# wall time, archive size and peak memory, each as a ratio to zip -6, and CPU time (user + system).
+# zipfile runs twice: on every core, and held to one core with taskset, as one worker would be.
 # usage: bench/compare-zip.sh [ZIPFILE_BINARY] [CORPUS]   (defaults: build/release/app/zipfile, /tmp/corpus.bin)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,7 +10,7 @@ zipfile=$(realpath "${1:-build/release/app/zipfile}")
 corpus=${2:-/tmp/corpus.bin}
 shared=${SHARED_DIR:-../shared}
 bash "$shared/tools/make-corpus" "$corpus"
-for tool in zip bsdtar pigz /usr/bin/time; do
+for tool in zip bsdtar pigz python3 taskset /usr/bin/time; do
     command -v "$tool" >/dev/null || { echo "compare-zip: $tool is needed" >&2; exit 1; }
 done
 
@@ -17,7 +18,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # measure NAME INPUT COMMAND...: runs COMMAND in $work on a fresh copy named item, prints
-# "NAME seconds bytes peak-KiB" where bytes is the size of item.zip.
+# "NAME seconds bytes peak-KiB cpu-seconds" where bytes is the size of item.zip.
 measure() {
     local name=$1 input=$2
     shift 2
@@ -26,32 +27,39 @@ measure() {
     sync
     local start end
     start=$(date +%s.%N)
-    (cd "$work" && /usr/bin/time -f %M -o "$work/peak" "$@" >/dev/null)
+    (cd "$work" && /usr/bin/time -f '%M %U %S' -o "$work/usage" "$@" >/dev/null)
     end=$(date +%s.%N)
-    printf '%s %s %s %s\n' "$name" "$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')" "$(stat -c %s "$work/item.zip")" "$(cat "$work/peak")"
+    local peak user system
+    read -r peak user system <"$work/usage"
+    printf '%s %s %s %s %s\n' "$name" "$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')" \
+        "$(stat -c %s "$work/item.zip")" "$peak" "$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')"
 }
 
 run_all() {
     local input=$1
     measure "zip -6" "$input" zip -q -6 item.zip item
     measure "zipfile" "$input" "$zipfile" item
+    measure "zipfile, one core" "$input" taskset -c 0 "$zipfile" item
     measure "bsdtar --format zip" "$input" bsdtar --format zip -cf item.zip item
     measure "pigz -6 -K" "$input" sh -c 'pigz -6 -K -c item > item.zip'
+    measure "python zipfile 6" "$input" python3 -c \
+        'import zipfile,sys; zipfile.ZipFile(sys.argv[1],"w",zipfile.ZIP_DEFLATED,compresslevel=6).write(sys.argv[2])' \
+        item.zip item
 }
 
 report() {
-    awk 'NR == 1 { t0 = $(NF-2); s0 = $(NF-1); m0 = $NF }
-         { name = $1; for (i = 2; i <= NF - 3; i++) name = name " " $i
-           printf "| %s | %.3f s | %.2fx | %d | %.4fx | %d KiB | %.2fx |\n", name, $(NF-2), $(NF-2) / t0, $(NF-1), $(NF-1) / s0, $NF, $NF / m0 }'
+    awk 'NR == 1 { t0 = $(NF-3); s0 = $(NF-2); m0 = $(NF-1) }
+         { name = $1; for (i = 2; i <= NF - 4; i++) name = name " " $i
+           printf "| %s | %.3f s | %.2fx | %d | %.4fx | %d KiB | %.2fx | %.2f s |\n", name, $(NF-3), $(NF-3) / t0, $(NF-2), $(NF-2) / s0, $(NF-1), $(NF-1) / m0, $NF }'
 }
 
-echo "corpus: $(stat -c %s "$corpus") bytes, $(nproc) cores"
-echo "| tool | wall | vs zip -6 | bytes | vs zip -6 | peak memory | vs zip -6 |"
-echo "|---|---|---|---|---|---|---|"
+echo "corpus: $(stat -c %s "$corpus") bytes, $(nproc) cores, load average $(cut -d" " -f1 /proc/loadavg)"
+echo "| tool | wall | vs zip -6 | bytes | vs zip -6 | peak memory | vs zip -6 | CPU |"
+echo "|---|---|---|---|---|---|---|---|"
 run_all "$corpus" | report
 head -c 1024 "$corpus" >"$work/small.bin"
 echo
 echo "1 KiB file:"
-echo "| tool | wall | vs zip -6 | bytes | vs zip -6 | peak memory | vs zip -6 |"
-echo "|---|---|---|---|---|---|---|"
+echo "| tool | wall | vs zip -6 | bytes | vs zip -6 | peak memory | vs zip -6 | CPU |"
+echo "|---|---|---|---|---|---|---|---|"
 run_all "$work/small.bin" | report

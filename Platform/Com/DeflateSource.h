@@ -1,4 +1,5 @@
-// A libzip source that deflates an open file as libzip reads it, so libzip stores the stream as it is.
+// A libzip source that deflates an open file in parallel as libzip reads it, so libzip stores the stream as
+// it is.
 #pragma once
 
 #include <sys/stat.h>
@@ -13,11 +14,11 @@ class ProgressLine;
 bool hasChangedSince(int file, const struct stat& before, int& error);
 
 // A source over `file` (open for reading, with the status `info`) for `archive`. It hands libzip raw
-// deflate data (zlib level 6) and, once read to its end, the size and CRC of what it read; libzip
-// then copies the data without compressing it again. A file that changed while it was read fails
-// the read (ZIP_ER_CHANGED), so the archive never holds a mix of old and new data. The source reports the
-// bytes it has read to `progress`. libzip owns the source; `file` and `progress` must outlive it. Null when
-// it cannot be made (libzip's error of `archive` says why).
+// deflate data (level 6, deflated on one thread per core) and, once read to its end, the size, the
+// compressed size and the CRC of what it read; libzip then copies the data without compressing it again.
+// A file that changed while it was read fails the read (ZIP_ER_CHANGED), so the archive never holds a mix
+// of old and new data. The source reports the bytes it has read to `progress`. libzip owns the source;
+// `file` and `progress` must outlive it. Null when it cannot be made (libzip's error of `archive` says why).
 zip_source_t* makeDeflateSource(zip_t* archive, int file, const struct stat& info, ProgressLine& progress);
 
 } // namespace Platform::Com

@@ -37,11 +37,20 @@ std::string noise(std::size_t size) {
     return bytes;
 }
 
+// Text and noise over several deflate chunks, so that the readers go through the joins.
+std::string severalChunks() {
+    std::string mixed;
+    for (int part = 0; part < 3; ++part)
+        mixed += sampleText() + noise(700 * 1024);
+    return mixed;
+}
+
 const std::vector<Member>& members() {
     static const std::vector<Member> list = {
         {"r\u00E9sum\u00E9 \u65E5\u672C \U0001D11E.txt", sampleText(), 0644, 1600000000},
         {"empty.txt", "", 0600, 1262304000},
         {"noise.bin", noise(200 * 1024), 0755, 1700000002},
+        {"chunks.bin", severalChunks(), 0644, 1650000000},
     };
     return list;
 }
@@ -108,7 +117,8 @@ TEST_F(PlatformComArchiveReadersTest, PythonZipfileTestsIt) {
     expectReaderAccepts("python3", "PYTHONIOENCODING=utf-8 python3 '" + script + "' %s", &outcome);
     EXPECT_EQ(outcome.output, "r\u00E9sum\u00E9 \u65E5\u672C \U0001D11E.txt 2048 0o100644\n"
                               "empty.txt 0 0o100600\n"
-                              "noise.bin 0 0o100755\n");
+                              "noise.bin 0 0o100755\n"
+                              "chunks.bin 0 0o100644\n");
 }
 
 TEST_F(PlatformComArchiveReadersTest, UnzipRestoresContentTimeAndPermissions) {

@@ -1,0 +1,182 @@
+// The parallel deflate stage: chunk joins at their edges, the same stream for any number of workers,
+// and failures that end the stream cleanly.
+#include "Platform/Com/ParallelDeflate.h"
+
+#include "tests/Platform/TempFolder.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+#include <zlib.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Platform::Com::ParallelDeflate;
+constexpr std::size_t kChunk = ParallelDeflate::kChunkSize;
+
+// Text-like data (words from a small vocabulary) or incompressible bytes, the same on every run.
+std::string makeData(std::size_t size, bool compressible) {
+    static const char* const kWords[] = {"archive ", "folder ", "item ",    "deflate ", "chunk ",
+                                         "the ",     "of ",     "stream\n", "42 ",      "copy "};
+    std::mt19937 random(size);
+    std::string data;
+    while (data.size() < size) {
+        if (compressible)
+            data += kWords[random() % std::size(kWords)];
+        else
+            data += static_cast<char>(random());
+    }
+    data.resize(size);
+    return data;
+}
+
+struct Deflated {
+    std::string stream;
+    std::uint64_t bytesRead = 0;
+    std::uint64_t compressedSize = 0;
+    std::uint32_t crc = 0;
+};
+
+// Reads the whole stream of `path` in pieces of `piece` bytes.
+Deflated deflateFile(const std::string& path, unsigned workers, std::size_t piece) {
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    EXPECT_GE(file, 0) << path;
+    Deflated result;
+    {
+        ParallelDeflate deflate(file, workers);
+        std::vector<std::uint8_t> buffer(piece);
+        std::int64_t got = 0;
+        while ((got = deflate.read(buffer.data(), buffer.size())) > 0)
+            result.stream.append(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(got));
+        EXPECT_EQ(got, 0) << "libzip error " << deflate.failure().zipError;
+        EXPECT_TRUE(deflate.ended());
+        result.bytesRead = deflate.bytesRead();
+        result.compressedSize = deflate.compressedSize();
+        result.crc = deflate.crc();
+    }
+    ::close(file);
+    return result;
+}
+
+// Inflates raw deflate data that must end exactly where the stream ends.
+std::string inflateRaw(const std::string& stream) {
+    z_stream inflater{};
+    EXPECT_EQ(inflateInit2(&inflater, -MAX_WBITS), Z_OK);
+    std::string out;
+    std::vector<Bytef> buffer(1 << 16);
+    inflater.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
+    inflater.avail_in = static_cast<uInt>(stream.size());
+    int status = Z_OK;
+    while (status == Z_OK) {
+        inflater.next_out = buffer.data();
+        inflater.avail_out = static_cast<uInt>(buffer.size());
+        status = inflate(&inflater, Z_NO_FLUSH);
+        out.append(reinterpret_cast<const char*>(buffer.data()), buffer.size() - inflater.avail_out);
+    }
+    EXPECT_EQ(status, Z_STREAM_END);
+    EXPECT_EQ(inflater.avail_in, 0u) << "data after the end of the stream";
+    inflateEnd(&inflater);
+    return out;
+}
+
+std::uint32_t crcOf(const std::string& data) {
+    return static_cast<std::uint32_t>(crc32(crc32(0, Z_NULL, 0), reinterpret_cast<const Bytef*>(data.data()),
+                                            static_cast<uInt>(data.size())));
+}
+
+struct EdgeCase {
+    const char* name;
+    std::size_t size;
+    bool compressible;
+};
+
+const EdgeCase kEdgeCases[] = {
+    {"empty file", 0, true},
+    {"one byte", 1, true},
+    {"one byte short of a chunk", kChunk - 1, true},
+    {"exactly one chunk", kChunk, true},
+    {"one chunk and one byte", kChunk + 1, true},
+    {"several chunks", 5 * kChunk + 12345, true},
+    {"incompressible, one chunk and one byte", kChunk + 1, false},
+    {"incompressible, exactly three chunks", 3 * kChunk, false},
+};
+
+TEST(PlatformComParallelDeflateTest, EveryWorkerCountGivesTheSameStreamThatInflatesToTheFile) {
+    TempFolder temp;
+    const std::string path = temp.posix("item.bin");
+    for (const EdgeCase& row : kEdgeCases) {
+        SCOPED_TRACE(row.name);
+        const std::string data = makeData(row.size, row.compressible);
+        writeFile(path, data);
+
+        const Deflated single = deflateFile(path, 1, 65536);
+        EXPECT_TRUE(inflateRaw(single.stream) == data) << "the stream inflates to the file";
+        EXPECT_EQ(single.bytesRead, data.size());
+        EXPECT_EQ(single.compressedSize, single.stream.size());
+        EXPECT_EQ(single.crc, crcOf(data));
+        // Other piece sizes cut the copy at other places of the chunks.
+        const struct {
+            unsigned workers;
+            std::size_t piece;
+        } kRuns[] = {{2, 4093}, {4, 1 << 20}, {4, 7}};
+        for (const auto& run : kRuns) {
+            if (run.piece < 64 && row.size > kChunk + 1)
+                continue;
+            const Deflated parallel = deflateFile(path, run.workers, run.piece);
+            EXPECT_TRUE(parallel.stream == single.stream)
+                << run.workers << " workers, pieces of " << run.piece;
+            EXPECT_EQ(parallel.crc, single.crc) << run.workers << " workers";
+            EXPECT_EQ(parallel.bytesRead, single.bytesRead) << run.workers << " workers";
+        }
+    }
+}
+
+TEST(PlatformComParallelDeflateTest, AReadErrorFailsTheStreamAndStopsTheWorkers) {
+    TempFolder temp;
+    const std::string path = temp.posix("item.bin");
+    writeFile(path, makeData(3 * kChunk, true));
+    const int writeOnly = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(writeOnly, 0);
+    for (const unsigned workers : {1u, 4u}) {
+        ParallelDeflate deflate(writeOnly, workers);
+        std::vector<std::uint8_t> buffer(4096);
+        EXPECT_EQ(deflate.read(buffer.data(), buffer.size()), -1) << workers << " workers";
+        EXPECT_EQ(deflate.failure().zipError, ZIP_ER_READ) << workers << " workers";
+        EXPECT_EQ(deflate.failure().systemError, EBADF) << workers << " workers";
+        EXPECT_EQ(deflate.read(buffer.data(), buffer.size()), -1) << "a failed stream stays failed";
+        EXPECT_FALSE(deflate.ended());
+    }
+    ::close(writeOnly);
+}
+
+TEST(PlatformComParallelDeflateTest, AStreamLeftHalfReadStopsItsWorkers) {
+    TempFolder temp;
+    const std::string path = temp.posix("item.bin");
+    writeFile(path, makeData(12 * kChunk, false));
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(file, 0);
+    {
+        ParallelDeflate deflate(file, 4);
+        std::vector<std::uint8_t> buffer(kChunk);
+        ASSERT_GT(deflate.read(buffer.data(), buffer.size()), 0);
+        EXPECT_FALSE(deflate.ended());
+    }
+    ::close(file);
+}
+
+TEST(PlatformComParallelDeflateTest, WorkersFollowTheCoresAndASmallFileHasOne) {
+    EXPECT_EQ(ParallelDeflate::workersFor(0), 1u);
+    EXPECT_EQ(ParallelDeflate::workersFor(kChunk - 1), 1u);
+    const unsigned large = ParallelDeflate::workersFor(std::uint64_t{5} << 30);
+    EXPECT_GE(large, 1u);
+    EXPECT_LE(large, 8u);
+    EXPECT_LE(large, std::max(1u, std::thread::hardware_concurrency()));
+}
+
+} // namespace
