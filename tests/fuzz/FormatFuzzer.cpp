@@ -145,13 +145,22 @@ private:
     std::size_t m_used = 0;
 };
 
+// Runs the engine into `buffer` and the string front-end on the same arguments.
+template <class CharT>
+std::basic_string<CharT> formatBoth(void (*engine)(std::vector<CharT>&, const CharT*, va_list),
+                                    std::basic_string<CharT> (*frontEnd)(const CharT*, va_list),
+                                    std::vector<CharT>& buffer, const CharT* format, va_list arguments) {
+    va_list copy;
+    va_copy(copy, arguments);
+    engine(buffer, format, copy);
+    va_end(copy);
+    return frontEnd(format, arguments);
+}
+
 std::string formatNarrow(std::vector<char>& buffer, const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    Lang::formatIntoBuffer(buffer, format, arguments);
-    va_end(arguments);
-    va_start(arguments, format);
-    std::string text = Lang::formatString(format, arguments);
+    std::string text = formatBoth(Lang::formatIntoBuffer, Lang::formatString, buffer, format, arguments);
     va_end(arguments);
     return text;
 }
@@ -159,10 +168,8 @@ std::string formatNarrow(std::vector<char>& buffer, const char* format, ...) {
 std::u16string formatWide(std::vector<char16_t>& buffer, const char16_t* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    Lang::formatIntoWideBuffer(buffer, format, arguments);
-    va_end(arguments);
-    va_start(arguments, format);
-    std::u16string text = Lang::formatWideString(format, arguments);
+    std::u16string text =
+        formatBoth(Lang::formatIntoWideBuffer, Lang::formatWideString, buffer, format, arguments);
     va_end(arguments);
     return text;
 }
