@@ -206,6 +206,7 @@ void runEngines(Run& run, Args... arguments) {
     std::vector<char> narrowBuffer(1);
     const std::string narrow = formatNarrow(narrowBuffer, run.format.c_str(), arguments...);
     requireComplete(narrowBuffer, narrow);
+    require(run.format.find('%') != std::string::npos || narrow == run.format, "literal text changed");
     const std::array<int, MaxArguments> narrowCounts = run.counts;
     const std::u16string wideFormat = widened(run.format);
     std::vector<char16_t> wideBuffer(1);
