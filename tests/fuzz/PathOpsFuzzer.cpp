@@ -23,10 +23,10 @@ bool isSpaceOrQuote(std::int32_t codePoint) {
 }
 
 // Construction from text drops white space and quote marks at the ends before parsing, so a normal
-// text that begins with one (from a quoted name, or left behind by a dropped ".\\") neither parses
-// back to itself nor has its parts as prefixes.
+// text that begins or ends with one (from a quoted name, or left behind by a dropped ".\\") neither
+// parses back to itself nor has its parts as prefixes.
 bool exposesTrimming(const String& text) {
-    return !text.empty() && isSpaceOrQuote(text[0]);
+    return !text.empty() && (isSpaceOrQuote(text.front()) || isSpaceOrQuote(text.back()));
 }
 
 // A UNC root naming a server but no share: a name joined after it reads as the share when the
