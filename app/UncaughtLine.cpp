@@ -27,8 +27,9 @@ char16_t reservedCharacter(char16_t unit) {
 
 std::string uncaughtLine(const char* what) {
     Lang::String text = Xtl::string_cast<Lang::String>(std::string(what));
-    dropTrailingLineEnd(text);
+    // Stand-ins first: one for CR or LF at the end is a line end like any other.
     std::transform(text.begin(), text.end(), text.begin(), reservedCharacter);
+    dropTrailingLineEnd(text);
     return "zipfile: " + Lang::toUtf8(text) + "\n";
 }
 

@@ -6,8 +6,8 @@
 namespace App {
 
 // "zipfile: " + `what` + "\n" in UTF-8. `what` is narrow text (Windows-1252 with character
-// references); a trailing CR LF is dropped, and the private-use characters that stand for names'
-// reserved characters (U+F001..U+F07F) are shown as those characters.
+// references); the private-use characters that stand for names' reserved characters
+// (U+F001..U+F07F) are shown as those characters, and then trailing CR and LF are dropped.
 std::string uncaughtLine(const char* what);
 
 } // namespace App

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a short run of each fuzz target (clang, libFuzzer, with the
-# sanitizers), the whole suite under ASan and UBSan, then the whole suite in a Release build; all with
-# warnings as errors.
+# Builds and runs every test: a run of about 30 s of each fuzz target (clang, libFuzzer, with the
+# sanitizers), the whole suite under ASan, UBSan and LeakSanitizer, then the whole suite in a Release
+# build; all with warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps
@@ -17,9 +17,11 @@ run_suite() {
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIPFILE_WERROR=ON \
     -DZIPFILE_FUZZ=ON -DZIPFILE_SANITIZE=ON -DZIPFILE_BENCH=OFF
-cmake --build build/fuzz --target PathFuzzer
+fuzzers=(PathFuzzer PathOpsFuzzer Utf16Fuzzer StringCastFuzzer FormatFuzzer UncaughtLineFuzzer)
+cmake --build build/fuzz --target "${fuzzers[@]}"
 ctest --test-dir build/fuzz --output-on-failure -R Fuzzer
 
-run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DZIPFILE_SANITIZE=ON -DZIPFILE_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1 run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DZIPFILE_SANITIZE=ON \
+    -DZIPFILE_BENCH=OFF
 run_suite build/release -DCMAKE_BUILD_TYPE=Release
 echo "all test suites passed"

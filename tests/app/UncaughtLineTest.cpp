@@ -23,6 +23,10 @@ TEST(UncaughtLineTest, DecodesTheMessageForAUtf8Terminal) {
         {"\\data\\2024&#xF03A;q1 &#xF02A;&#xF05C;&#xF001;", "zipfile: \\data\\2024:q1 *\\\x01\n"},
         {"&#xF000; &#xF080; &#xF02F;", "zipfile: \xEF\x80\x80 \xEF\x82\x80 /\n"},
         {"two\r\nlines\r\n", "zipfile: two\r\nlines\n"},
+        // A stand-in for CR or LF at the end is dropped like the line end it shows as.
+        {"r&#xF00D;", "zipfile: r\n"},
+        {"name&#xF00A;&#xF00D;\r\n", "zipfile: name\n"},
+        {"&#xD;&#xA;", "zipfile: \n"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(App::uncaughtLine(c.what), c.expected) << c.what;

@@ -1,4 +1,6 @@
 // Fuzz target: any UTF-16 text either becomes a path in normal form or fails with an allowed exception.
+#include "FuzzInput.h"
+
 #include "System/Path.h"
 #include "System/Private/PathStringParser.h"
 
@@ -7,31 +9,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace {
 
+using Fuzz::require;
 using Lang::String;
 using System::Path;
 using Parser = System::Private::PathStringParser<System::Win32::PathTraits>;
-
-void require(bool condition, const char* what) {
-    if (condition)
-        return;
-    std::fprintf(stderr, "path invariant broken: %s\n", what);
-    std::abort();
-}
-
-// Byte pairs, low byte first, as code units; an odd last byte is ignored.
-String textOf(const std::uint8_t* data, std::size_t size) {
-    String text;
-    text.reserve(size / 2);
-    for (std::size_t i = 0; i + 1 < size; i += 2)
-        text += static_cast<char16_t>(data[i] | data[i + 1] << 8);
-    return text;
-}
 
 bool startsWith(const String& text, const String& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -110,7 +95,7 @@ void checkParts(const Path& path) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const String text = textOf(data, size);
+    const String text = Fuzz::wideTextOf(data, size);
     try {
         const Path path(text);
         requireNormalForm(path);
