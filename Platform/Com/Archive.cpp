@@ -2,6 +2,7 @@
 #include "Platform/Com/Archive.h"
 
 #include "Platform/Com/ArchiveErrors.h"
+#include "Platform/Com/ArchiveFileSource.h"
 
 namespace Platform::Com {
 
@@ -26,7 +27,7 @@ private:
 HRESULT openArchive(const std::string& path, int flags, ArchiveHandle& archive) {
     archive.reset();
     ZipError error;
-    zip_source_t* file = zip_source_file_create(path.c_str(), 0, -1, error.get());
+    zip_source_t* file = makeArchiveFileSource(path, error.get());
     if (file == nullptr)
         return hresultFromZipError(*error.get());
     zip_t* opened = zip_open_from_source(file, flags, error.get());

@@ -6,6 +6,7 @@
 #include "Platform/Com/ArchiveErrors.h"
 #include "Platform/Com/DeflateSource.h"
 #include "Platform/Com/ProgressLine.h"
+#include "Platform/Com/Retried.h"
 #include "Platform/Com/ShellPaths.h"
 #include "Platform/LastError.h"
 
@@ -46,11 +47,7 @@ private:
 };
 
 int openForReading(const std::string& path, int extraFlags) {
-    int descriptor = -1;
-    do {
-        descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | extraFlags);
-    } while (descriptor < 0 && errno == EINTR);
-    return descriptor;
+    return retried([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | extraFlags); });
 }
 
 // Only a regular file can be packed: a folder is refused as Windows refuses to open one as a file.
@@ -129,28 +126,14 @@ HRESULT addEntry(zip_t* archive, const std::string& name, const FileDescriptor& 
     return keepModificationTime(archive, index, info.st_mtime);
 }
 
-// libzip writes the new archive to a temporary file beside the old one and renames it over it, or
-// removes the temporary file on failure. After success the handle is empty; after a failure it still
-// holds the archive, discarded with the handle.
+// libzip writes the new archive beside the old one, which the archive's source syncs and renames over
+// it (see ArchiveFileSource), or removes on failure. After success the handle is empty; after a
+// failure it still holds the archive, discarded with the handle.
 HRESULT commit(ArchiveHandle& archive) {
     if (zip_close(archive.get()) != 0)
         return archiveError(archive.get());
     archive.release();
     return S_OK;
-}
-
-HRESULT syncPath(const std::string& path, int extraFlags) {
-    const FileDescriptor file(openForReading(path, extraFlags));
-    if (file.get() < 0 || ::fsync(file.get()) != 0)
-        return hresultFromErrno(errno);
-    return S_OK;
-}
-
-// The new archive's data and its name in the folder are on disk.
-HRESULT syncArchive(const std::string& archivePath) {
-    if (const HRESULT synced = syncPath(archivePath, 0); FAILED(synced))
-        return synced;
-    return syncPath(folderOf(archivePath), O_DIRECTORY);
 }
 
 // Removes the name only while it still names the file that was packed, unchanged since it was read:
@@ -188,8 +171,6 @@ HRESULT addFileToArchive(const std::string& archivePath, const std::string& item
         return added;
     if (const HRESULT committed = commit(archive); FAILED(committed))
         return committed;
-    if (const HRESULT synced = syncArchive(archivePath); FAILED(synced))
-        return synced;
     return transfer == Transfer::Move ? removeItem(item, itemPath, info) : S_OK;
 }
 

@@ -1,0 +1,279 @@
+// The archive file as a libzip source: positional reads of the file, and its replacement written
+// beside it, synced and renamed over it on commit.
+#include "Platform/Com/ArchiveFileSource.h"
+
+#include "Platform/Com/Retried.h"
+#include "Platform/Com/ShellPaths.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <new>
+#include <string_view>
+
+namespace Platform::Com {
+
+namespace {
+
+constexpr mode_t kNewArchiveMode = 0666;
+constexpr mode_t kPermissionBits = 07777;
+constexpr int kNameAttempts = 100;
+
+// "." and eight random letters or digits (the creation refuses a name taken meanwhile).
+std::string randomSuffix() {
+    static constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::uint8_t bytes[8] = {};
+    if (::getrandom(bytes, sizeof bytes, 0) < 0)
+        return ".replacement";
+    std::string suffix = ".";
+    for (const std::uint8_t byte : bytes)
+        suffix += kLetters[byte % kLetters.size()];
+    return suffix;
+}
+
+bool closeChecked(int& descriptor) {
+    const int result = ::close(descriptor);
+    descriptor = -1;
+    return result == 0 || errno == EINTR;
+}
+
+bool syncFolderOf(const std::string& path) {
+    const int folder =
+        retried([&] { return ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+    if (folder < 0)
+        return false;
+    const bool synced = ::fsync(folder) == 0;
+    const int syncError = errno;
+    ::close(folder);
+    errno = syncError;
+    return synced;
+}
+
+class ArchiveFileSource {
+public:
+    explicit ArchiveFileSource(std::string path) : m_path(std::move(path)) { zip_error_init(&m_error); }
+
+    ~ArchiveFileSource() {
+        closeReading();
+        discardReplacement();
+        zip_error_fini(&m_error);
+    }
+
+    ArchiveFileSource(const ArchiveFileSource&) = delete;
+    ArchiveFileSource& operator=(const ArchiveFileSource&) = delete;
+
+    static zip_int64_t call(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        return static_cast<ArchiveFileSource*>(state)->handle(data, length, command);
+    }
+
+private:
+    zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
+        switch (command) {
+        case ZIP_SOURCE_SUPPORTS:
+            return ZIP_SOURCE_SUPPORTS_WRITABLE | zip_source_make_command_bitmap(ZIP_SOURCE_ACCEPT_EMPTY, -1);
+        case ZIP_SOURCE_ACCEPT_EMPTY:
+            return 0; // an empty file is not an archive
+        case ZIP_SOURCE_OPEN:
+            return open();
+        case ZIP_SOURCE_READ:
+            return read(static_cast<std::uint8_t*>(data), length);
+        case ZIP_SOURCE_CLOSE:
+            closeReading();
+            return 0;
+        case ZIP_SOURCE_STAT:
+            return stat(data, length);
+        case ZIP_SOURCE_SEEK:
+            return seek(data, length);
+        case ZIP_SOURCE_TELL:
+            return static_cast<zip_int64_t>(m_readOffset);
+        case ZIP_SOURCE_BEGIN_WRITE:
+            return beginWrite();
+        case ZIP_SOURCE_WRITE:
+            return write(static_cast<const std::uint8_t*>(data), length);
+        case ZIP_SOURCE_SEEK_WRITE:
+            return seekWrite(data, length);
+        case ZIP_SOURCE_TELL_WRITE:
+            return tellWrite();
+        case ZIP_SOURCE_COMMIT_WRITE:
+            return commitWrite();
+        case ZIP_SOURCE_ROLLBACK_WRITE:
+            discardReplacement();
+            return 0;
+        case ZIP_SOURCE_REMOVE:
+            return ::unlink(m_path.c_str()) == 0 ? 0 : failWithErrno(ZIP_ER_REMOVE);
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&m_error, data, length);
+        case ZIP_SOURCE_FREE:
+            delete this;
+            return 0;
+        default:
+            return fail(ZIP_ER_OPNOTSUPP, 0);
+        }
+    }
+
+    zip_int64_t fail(int zipError, int systemError) {
+        zip_error_set(&m_error, zipError, systemError);
+        return -1;
+    }
+
+    zip_int64_t failWithErrno(int zipError) { return fail(zipError, errno); }
+
+    zip_int64_t open() {
+        closeReading();
+        m_reading = retried([&] { return ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC); });
+        if (m_reading < 0)
+            return failWithErrno(ZIP_ER_OPEN);
+        m_readOffset = 0;
+        return 0;
+    }
+
+    void closeReading() {
+        if (m_reading >= 0)
+            ::close(m_reading);
+        m_reading = -1;
+    }
+
+    zip_int64_t read(std::uint8_t* out, zip_uint64_t length) {
+        const ssize_t count =
+            retried([&] { return ::pread(m_reading, out, length, static_cast<off_t>(m_readOffset)); });
+        if (count < 0)
+            return failWithErrno(ZIP_ER_READ);
+        m_readOffset += static_cast<std::uint64_t>(count);
+        return count;
+    }
+
+    // The open file when there is one, else the name: libzip reads "no such file" as no archive yet.
+    bool statFile(struct stat& info) const {
+        return (m_reading >= 0 ? ::fstat(m_reading, &info) : ::stat(m_path.c_str(), &info)) == 0;
+    }
+
+    zip_int64_t stat(void* data, zip_uint64_t length) {
+        auto* status = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &m_error);
+        if (status == nullptr)
+            return -1;
+        struct stat info {};
+        if (!statFile(info))
+            return failWithErrno(ZIP_ER_READ);
+        zip_stat_init(status);
+        status->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+        status->size = static_cast<zip_uint64_t>(info.st_size);
+        status->mtime = info.st_mtime;
+        return sizeof(zip_stat_t);
+    }
+
+    zip_int64_t seek(void* data, zip_uint64_t length) {
+        struct stat info {};
+        if (!statFile(info))
+            return failWithErrno(ZIP_ER_SEEK);
+        const zip_int64_t offset = zip_source_seek_compute_offset(
+            m_readOffset, static_cast<zip_uint64_t>(info.st_size), data, length, &m_error);
+        if (offset < 0)
+            return -1;
+        m_readOffset = static_cast<std::uint64_t>(offset);
+        return 0;
+    }
+
+    // The replacement is a new file with a random name beside the archive; it gets the old file's
+    // permissions, or those of any new file under the umask.
+    zip_int64_t beginWrite() {
+        discardReplacement();
+        std::string name;
+        int created = -1;
+        for (int attempt = 0; attempt < kNameAttempts && created < 0; ++attempt) {
+            name = m_path + randomSuffix();
+            created = retried(
+                [&] { return ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kNewArchiveMode); });
+            if (created < 0 && errno != EEXIST)
+                break;
+        }
+        if (created < 0)
+            return failWithErrno(ZIP_ER_TMPOPEN);
+        m_writing = created;
+        m_replacement = std::move(name);
+        return keepPermissions() ? 0 : failReplacement(ZIP_ER_TMPOPEN);
+    }
+
+    bool keepPermissions() const {
+        struct stat info {};
+        return !statFile(info) || ::fchmod(m_writing, info.st_mode & kPermissionBits) == 0;
+    }
+
+    zip_int64_t write(const std::uint8_t* data, zip_uint64_t length) {
+        zip_uint64_t written = 0;
+        while (written < length) {
+            const ssize_t count =
+                retried([&] { return ::write(m_writing, data + written, length - written); });
+            if (count < 0)
+                return failWithErrno(ZIP_ER_WRITE);
+            written += static_cast<zip_uint64_t>(count);
+        }
+        return static_cast<zip_int64_t>(written);
+    }
+
+    zip_int64_t seekWrite(void* data, zip_uint64_t length) {
+        const auto* where = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &m_error);
+        if (where == nullptr)
+            return -1;
+        if (::lseek(m_writing, static_cast<off_t>(where->offset), where->whence) < 0)
+            return failWithErrno(ZIP_ER_SEEK);
+        return 0;
+    }
+
+    zip_int64_t tellWrite() {
+        const off_t offset = ::lseek(m_writing, 0, SEEK_CUR);
+        return offset < 0 ? failWithErrno(ZIP_ER_TELL) : static_cast<zip_int64_t>(offset);
+    }
+
+    // The data reaches the disk before the rename, and the rename before success is reported. On a
+    // failure the replacement goes and the old file stays as it was.
+    zip_int64_t commitWrite() {
+        if (::fsync(m_writing) != 0 || !closeChecked(m_writing))
+            return failReplacement(ZIP_ER_WRITE);
+        if (::rename(m_replacement.c_str(), m_path.c_str()) != 0)
+            return failReplacement(ZIP_ER_RENAME);
+        m_replacement.clear();
+        return syncFolderOf(m_path) ? 0 : failWithErrno(ZIP_ER_WRITE);
+    }
+
+    zip_int64_t failReplacement(int zipError) {
+        const zip_int64_t failed = failWithErrno(zipError);
+        discardReplacement();
+        return failed;
+    }
+
+    void discardReplacement() {
+        if (m_writing >= 0)
+            ::close(m_writing);
+        m_writing = -1;
+        if (!m_replacement.empty())
+            ::unlink(m_replacement.c_str());
+        m_replacement.clear();
+    }
+
+    std::string m_path;
+    int m_reading = -1;
+    std::uint64_t m_readOffset = 0;
+    int m_writing = -1;
+    std::string m_replacement;
+    zip_error_t m_error;
+};
+
+} // namespace
+
+zip_source_t* makeArchiveFileSource(const std::string& path, zip_error_t* error) {
+    auto* state = new (std::nothrow) ArchiveFileSource(path);
+    if (state == nullptr) {
+        zip_error_set(error, ZIP_ER_MEMORY, 0);
+        return nullptr;
+    }
+    zip_source_t* source = zip_source_function_create(&ArchiveFileSource::call, state, error);
+    if (source == nullptr)
+        delete state;
+    return source;
+}
+
+} // namespace Platform::Com
