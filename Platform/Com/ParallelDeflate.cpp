@@ -2,6 +2,7 @@
 #include "Platform/Com/ParallelDeflate.h"
 
 #include <libdeflate.h>
+#include <sched.h>
 #include <unistd.h>
 #include <zip.h>
 
@@ -18,12 +19,21 @@ constexpr unsigned kMaxWorkers = 8;
 // Chunks that may wait deflated, beyond one per worker, so that no worker idles while one is copied out.
 constexpr std::size_t kExtraSlots = 2;
 
+// The cores this process may run on (taskset, a container's CPU set), else every core of the machine.
+unsigned availableCores() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+        return static_cast<unsigned>(CPU_COUNT(&allowed));
+    return std::thread::hardware_concurrency();
+}
+
 } // namespace
 
 unsigned ParallelDeflate::workersFor(std::uint64_t size) {
     if (size < kChunkSize)
         return 1;
-    return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers);
+    return std::clamp(availableCores(), 1u, kMaxWorkers);
 }
 
 ParallelDeflate::ParallelDeflate(int file, unsigned workers)

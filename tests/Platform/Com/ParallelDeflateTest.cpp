@@ -5,10 +5,12 @@
 #include "tests/Platform/TempFolder.h"
 
 #include <gtest/gtest.h>
+
 #include <zip.h>
 #include <zlib.h>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <random>
@@ -177,6 +179,23 @@ TEST(PlatformComParallelDeflateTest, WorkersFollowTheCoresAndASmallFileHasOne) {
     EXPECT_GE(large, 1u);
     EXPECT_LE(large, 8u);
     EXPECT_LE(large, std::max(1u, std::thread::hardware_concurrency()));
+}
+
+TEST(PlatformComParallelDeflateTest, WorkersFollowTheCoresTheProcessMayUse) {
+    cpu_set_t before;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof before, &before), 0);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &before)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    }
+    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+    const unsigned workers = ParallelDeflate::workersFor(std::uint64_t{5} << 30);
+    ASSERT_EQ(::sched_setaffinity(0, sizeof before, &before), 0);
+    EXPECT_EQ(workers, 1u);
 }
 
 } // namespace
