@@ -4,6 +4,7 @@
 
 #include "Platform/Com/Retried.h"
 #include "Platform/Com/ShellPaths.h"
+#include "Platform/Com/ZipSourceBase.h"
 
 #include <fcntl.h>
 #include <sys/random.h>
@@ -53,25 +54,17 @@ bool syncFolderOf(const std::string& path) {
     return synced;
 }
 
-class ArchiveFileSource {
+class ArchiveFileSource final : public ZipSourceBase {
 public:
-    explicit ArchiveFileSource(std::string path) : m_path(std::move(path)) { zip_error_init(&m_error); }
+    explicit ArchiveFileSource(std::string path) : m_path(std::move(path)) {}
 
-    ~ArchiveFileSource() {
+    ~ArchiveFileSource() override {
         closeReading();
         discardReplacement();
-        zip_error_fini(&m_error);
-    }
-
-    ArchiveFileSource(const ArchiveFileSource&) = delete;
-    ArchiveFileSource& operator=(const ArchiveFileSource&) = delete;
-
-    static zip_int64_t call(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
-        return static_cast<ArchiveFileSource*>(state)->handle(data, length, command);
     }
 
 private:
-    zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command) override {
         switch (command) {
         case ZIP_SOURCE_SUPPORTS:
             return ZIP_SOURCE_SUPPORTS_WRITABLE | zip_source_make_command_bitmap(ZIP_SOURCE_ACCEPT_EMPTY, -1);
@@ -105,19 +98,9 @@ private:
             return 0;
         case ZIP_SOURCE_REMOVE:
             return ::unlink(m_path.c_str()) == 0 ? 0 : failWithErrno(ZIP_ER_REMOVE);
-        case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&m_error, data, length);
-        case ZIP_SOURCE_FREE:
-            delete this;
-            return 0;
         default:
             return fail(ZIP_ER_OPNOTSUPP, 0);
         }
-    }
-
-    zip_int64_t fail(int zipError, int systemError) {
-        zip_error_set(&m_error, zipError, systemError);
-        return -1;
     }
 
     zip_int64_t failWithErrno(int zipError) { return fail(zipError, errno); }
@@ -152,7 +135,7 @@ private:
     }
 
     zip_int64_t stat(void* data, zip_uint64_t length) {
-        auto* status = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &m_error);
+        auto* status = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, error());
         if (status == nullptr)
             return -1;
         struct stat info {};
@@ -170,7 +153,7 @@ private:
         if (!statFile(info))
             return failWithErrno(ZIP_ER_SEEK);
         const zip_int64_t offset = zip_source_seek_compute_offset(
-            m_readOffset, static_cast<zip_uint64_t>(info.st_size), data, length, &m_error);
+            m_readOffset, static_cast<zip_uint64_t>(info.st_size), data, length, error());
         if (offset < 0)
             return -1;
         m_readOffset = static_cast<std::uint64_t>(offset);
@@ -215,7 +198,7 @@ private:
     }
 
     zip_int64_t seekWrite(void* data, zip_uint64_t length) {
-        const auto* where = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &m_error);
+        const auto* where = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, error());
         if (where == nullptr)
             return -1;
         if (::lseek(m_writing, static_cast<off_t>(where->offset), where->whence) < 0)
@@ -259,7 +242,6 @@ private:
     std::uint64_t m_readOffset = 0;
     int m_writing = -1;
     std::string m_replacement;
-    zip_error_t m_error;
 };
 
 } // namespace
@@ -270,7 +252,8 @@ zip_source_t* makeArchiveFileSource(const std::string& path, zip_error_t* error)
         zip_error_set(error, ZIP_ER_MEMORY, 0);
         return nullptr;
     }
-    zip_source_t* source = zip_source_function_create(&ArchiveFileSource::call, state, error);
+    zip_source_t* source =
+        zip_source_function_create(&ZipSourceBase::call, static_cast<ZipSourceBase*>(state), error);
     if (source == nullptr)
         delete state;
     return source;

@@ -4,6 +4,7 @@
 
 #include "Platform/Com/ParallelDeflate.h"
 #include "Platform/Com/ProgressLine.h"
+#include "Platform/Com/ZipSourceBase.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -15,25 +16,14 @@ namespace Platform::Com {
 
 namespace {
 
-class DeflateSource {
+class DeflateSource final : public ZipSourceBase {
 public:
     DeflateSource(int file, const struct stat& info, ProgressLine& progress)
         : m_file(file), m_info(info), m_expectedSize(static_cast<std::uint64_t>(info.st_size)),
-          m_modified(info.st_mtime), m_progress(progress) {
-        zip_error_init(&m_error);
-    }
-
-    ~DeflateSource() { zip_error_fini(&m_error); }
-
-    DeflateSource(const DeflateSource&) = delete;
-    DeflateSource& operator=(const DeflateSource&) = delete;
-
-    static zip_int64_t call(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command) {
-        return static_cast<DeflateSource*>(state)->handle(data, length, command);
-    }
+          m_modified(info.st_mtime), m_progress(progress) {}
 
 private:
-    zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command) override {
         switch (command) {
         case ZIP_SOURCE_SUPPORTS:
             return ZIP_SOURCE_SUPPORTS_READABLE;
@@ -45,19 +35,9 @@ private:
             return 0;
         case ZIP_SOURCE_STAT:
             return stat(data, length);
-        case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&m_error, data, length);
-        case ZIP_SOURCE_FREE:
-            delete this;
-            return 0;
         default:
             return fail(ZIP_ER_OPNOTSUPP, 0);
         }
-    }
-
-    zip_int64_t fail(int zipError, int systemError) {
-        zip_error_set(&m_error, zipError, systemError);
-        return -1;
     }
 
     zip_int64_t open() {
@@ -100,7 +80,7 @@ private:
     // Before the data is read: the method, the time and the expected size, so that libzip chooses
     // ZIP64 for large files and leaves the data as it is. After it: the sizes and CRC read.
     zip_int64_t stat(void* data, zip_uint64_t length) {
-        auto* status = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &m_error);
+        auto* status = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, error());
         if (status == nullptr)
             return -1;
         zip_stat_init(status);
@@ -123,7 +103,6 @@ private:
     time_t m_modified;
     ProgressLine& m_progress;
     std::unique_ptr<ParallelDeflate> m_deflate;
-    zip_error_t m_error;
 };
 
 bool sameTime(const struct timespec& a, const struct timespec& b) {
@@ -141,7 +120,8 @@ bool hasChangedSince(int file, const struct stat& before, int& error) {
 
 zip_source_t* makeDeflateSource(zip_t* archive, int file, const struct stat& info, ProgressLine& progress) {
     auto* state = new DeflateSource(file, info, progress);
-    zip_source_t* source = zip_source_function(archive, &DeflateSource::call, state);
+    zip_source_t* source =
+        zip_source_function(archive, &ZipSourceBase::call, static_cast<ZipSourceBase*>(state));
     if (source == nullptr)
         delete state;
     return source;
