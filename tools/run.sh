@@ -8,6 +8,7 @@ build=$root/build/tool
 log=$build.log
 
 "$root/tools/install-deps" >&2
+mkdir -p "$build"
 if ! { cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZIPFILE_BENCH=OFF &&
        cmake --build "$build" --target zipfile; } >"$log" 2>&1; then
     cat "$log" >&2

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a run of about 30 s of each fuzz target (clang, libFuzzer, with the
 # sanitizers), the whole suite under ASan, UBSan and LeakSanitizer, then the whole suite in a Release
-# build; all with warnings as errors.
+# build; all with warnings as errors. Last, the tool's own run command packs its sample file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps
@@ -24,4 +24,6 @@ ctest --test-dir build/fuzz --output-on-failure -R Fuzzer
 ASAN_OPTIONS=detect_leaks=1 run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DZIPFILE_SANITIZE=ON \
     -DZIPFILE_BENCH=OFF
 run_suite build/release -DCMAKE_BUILD_TYPE=Release
+# The newcomer's first command, as the README gives it, from this checkout.
+bash tools/run.sh
 echo "all test suites passed"
