@@ -2,43 +2,10 @@
 #include "tests/app/Archive.h"
 
 #include <cstdlib>
-#include <memory>
-#include <zip.h>
 
 namespace ToolTest {
 
 namespace {
-
-struct ArchiveCloser {
-    void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-
-std::string readContent(zip_t* archive, zip_uint64_t index, zip_uint64_t size) {
-    std::string content(size, '\0');
-    zip_file_t* file = zip_fopen_index(archive, index, 0);
-    if (file == nullptr)
-        return "<unreadable>";
-    const zip_int64_t read = zip_fread(file, content.data(), size);
-    zip_fclose(file);
-    return read == static_cast<zip_int64_t>(size) ? content : "<unreadable>";
-}
-
-Entry entryAt(zip_t* archive, zip_uint64_t index, std::uint64_t contentLimit) {
-    zip_stat_t stat;
-    zip_stat_index(archive, index, 0, &stat);
-    Entry entry;
-    entry.name = stat.name;
-    entry.size = stat.size;
-    entry.mtime = stat.mtime;
-    entry.method = stat.comp_method;
-    zip_uint8_t system = 0;
-    zip_uint32_t attributes = 0;
-    zip_file_get_external_attributes(archive, index, 0, &system, &attributes);
-    entry.unixMode = system == ZIP_OPSYS_UNIX ? attributes >> 16 : 0;
-    if (stat.size <= contentLimit)
-        entry.content = readContent(archive, index, stat.size);
-    return entry;
-}
 
 bool accepts(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
@@ -51,16 +18,7 @@ bool installed(const char* program) {
 } // namespace
 
 std::optional<std::vector<Entry>> readArchive(const std::filesystem::path& path, std::uint64_t contentLimit) {
-    int error = 0;
-    const std::unique_ptr<zip_t, ArchiveCloser> archive(
-        zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
-    if (!archive)
-        return std::nullopt;
-    std::vector<Entry> entries;
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
-    for (zip_int64_t i = 0; i < count; ++i)
-        entries.push_back(entryAt(archive.get(), static_cast<zip_uint64_t>(i), contentLimit));
-    return entries;
+    return readZipEntries(path.c_str(), contentLimit);
 }
 
 std::vector<std::string> readersRejecting(const std::filesystem::path& path) {

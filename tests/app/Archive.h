@@ -1,8 +1,9 @@
 // Test helper: what an archive holds, read with libzip, and whether the common readers accept it.
 #pragma once
 
+#include "tests/ZipEntries.h"
+
 #include <cstdint>
-#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,14 +11,7 @@
 
 namespace ToolTest {
 
-struct Entry {
-    std::string name;
-    std::string content;
-    std::uint64_t size = 0;
-    std::time_t mtime = 0;
-    std::uint32_t unixMode = 0; // from the external attributes
-    std::uint16_t method = 0;
-};
+using Entry = ZipEntry;
 
 // The entries of the archive at `path`; nothing when libzip cannot open it. Contents are read only
 // for entries up to `contentLimit` bytes.

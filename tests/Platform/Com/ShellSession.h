@@ -8,6 +8,7 @@
 
 #include "tests/Platform/Com/ComPointers.h"
 #include "tests/Platform/TempFolder.h"
+#include "tests/ZipEntries.h"
 
 #include <gtest/gtest.h>
 #include <zip.h>
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,64 +78,12 @@ private:
     ComPtr<IShellDispatch> m_shell;
 };
 
-// One entry as libzip reads it back.
-struct EntryRecord {
-    std::string name;
-    std::uint64_t size = 0;
-    std::uint16_t method = 0;
-    std::time_t dosTime = 0;
-    std::uint8_t system = 0;
-    std::uint32_t attributes = 0;
-    std::optional<std::int32_t> extendedTime;
-    std::string content;
-};
-
-inline std::optional<std::int32_t> extendedTimeOf(zip_t* archive, zip_uint64_t index) {
-    zip_uint16_t length = 0;
-    const zip_uint8_t* field =
-        zip_file_extra_field_get_by_id(archive, index, 0x5455, 0, &length, ZIP_FL_CENTRAL);
-    if (field == nullptr || length < 5 || (field[0] & 1) == 0)
-        return std::nullopt;
-    const std::uint32_t seconds =
-        field[1] | (field[2] << 8) | (field[3] << 16) | (std::uint32_t{field[4]} << 24);
-    return static_cast<std::int32_t>(seconds);
-}
-
-inline std::string contentOf(zip_t* archive, zip_uint64_t index, std::uint64_t size) {
-    std::string content(size, '\0');
-    zip_file_t* file = zip_fopen_index(archive, index, 0);
-    if (file == nullptr)
-        return "<unreadable>";
-    const zip_int64_t got = zip_fread(file, content.data(), size);
-    zip_fclose(file);
-    return got == static_cast<zip_int64_t>(size) ? content : "<short read>";
-}
+using EntryRecord = ZipEntry;
 
 // The entries of the archive at `path`, with their contents when `withContent`; nothing when
 // libzip cannot open it with its consistency checks.
 inline std::optional<std::vector<EntryRecord>> readArchive(const std::string& path, bool withContent = true) {
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
-    if (archive == nullptr)
-        return std::nullopt;
-    std::vector<EntryRecord> entries;
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
-        const auto index = static_cast<zip_uint64_t>(i);
-        zip_stat_t status;
-        zip_stat_index(archive, index, 0, &status);
-        EntryRecord entry;
-        entry.name = status.name;
-        entry.size = status.size;
-        entry.method = status.comp_method;
-        entry.dosTime = status.mtime;
-        zip_file_get_external_attributes(archive, index, 0, &entry.system, &entry.attributes);
-        entry.extendedTime = extendedTimeOf(archive, index);
-        if (withContent)
-            entry.content = contentOf(archive, index, status.size);
-        entries.push_back(entry);
-    }
-    zip_discard(archive);
-    return entries;
+    return readZipEntries(path.c_str(), withContent ? std::numeric_limits<std::uint64_t>::max() : 0);
 }
 
 // The one entry of the archive at `path`; an empty record, and a test failure, when libzip cannot
