@@ -40,6 +40,15 @@ bool needsSeparatorAfter(const Lang::String& text) {
     return !text.empty() && text.back() != kBackslash;
 }
 
+// Two non-empty texts with one backslash at the seam: one of two backslashes meeting there is dropped.
+Lang::String joinedAtSeam(Lang::String a, Lang::String b) {
+    if (endsWithBackslash(a) && startsWithBackslash(b))
+        b.erase(0, 1);
+    else if (!endsWithBackslash(a) && !startsWithBackslash(b))
+        a += kBackslash;
+    return a + b;
+}
+
 // An empty text holds no character to work on; the codec's range check reports it as for any empty range.
 void requireText(const Lang::String& text) {
     Lang::Platform::Utf16::getIndex(text.data(), text.data() + text.size(), 1);
@@ -93,12 +102,15 @@ BasicPath<TraitsT> BasicPath<TraitsT>::getFileName() const {
 template <class TraitsT>
 void BasicPath<TraitsT>::setRoot(const BasicPath& root) {
     if (m_rootLength == 0) {
-        *this =
-            BasicPath(joinPathStrings(root.m_pathString, m_pathString), root.m_rootLength, root.m_rootKind);
+        if (!root.m_pathString.empty())
+            *this = root / m_pathString;
         return;
     }
-    // A root without a closing backslash keeps this path's own root separator after it.
-    const std::size_t replaced = needsSeparatorAfter(root.m_pathString) ? m_rootLength - 1 : m_rootLength;
+    // A root without a closing backslash keeps this path's own root separator after it. A UNC root
+    // naming only a server has none: all of it is replaced, or a piece of the server name would stay.
+    const bool keepsOwnSeparator =
+        needsSeparatorAfter(root.m_pathString) && m_pathString[m_rootLength - 1] == kBackslash;
+    const std::size_t replaced = keepsOwnSeparator ? m_rootLength - 1 : m_rootLength;
     *this = BasicPath(root.m_pathString + m_pathString.substr(replaced), root.m_rootLength, root.m_rootKind);
 }
 
@@ -112,10 +124,16 @@ void BasicPath<TraitsT>::setParent(const BasicPath& parent) {
     *this = BasicPath(std::move(text), parent.m_rootLength, parent.m_rootKind);
 }
 
+// The tail is normalised after this path's root, which the path keeps. Parsed afresh, the joined text
+// could read as another root: "\" joined to "\\C:" is "\\C:", a UNC root naming the server "C:".
 template <class TraitsT>
 void BasicPath<TraitsT>::append(const Lang::String& tail) {
     if (!m_pathString.empty()) {
-        m_pathString = joinPathStrings(m_pathString, tail);
+        if (tail.empty())
+            return;
+        Lang::String text = joinedAtSeam(m_pathString, tail);
+        Private::PathStringParser<TraitsT>::normaliseAfterRoot(m_rootLength, text);
+        m_pathString = std::move(text);
         return;
     }
     Lang::String text = tail;
@@ -130,14 +148,10 @@ Lang::String BasicPath<TraitsT>::joinPathStrings(Lang::String a, Lang::String b)
         return b;
     if (b.empty())
         return a;
-    if (endsWithBackslash(a) && startsWithBackslash(b))
-        b.erase(0, 1);
-    else if (!endsWithBackslash(a) && !startsWithBackslash(b))
-        a += kBackslash;
-    a += b;
+    Lang::String text = joinedAtSeam(std::move(a), std::move(b));
     std::size_t rootLength = 0;
-    Private::PathStringParser<TraitsT>::processPathString(rootLength, a);
-    return a;
+    Private::PathStringParser<TraitsT>::processPathString(rootLength, text);
+    return text;
 }
 
 // The position of the last backslash that follows the root; npos if there is none.

@@ -55,8 +55,8 @@ public:
     // Puts this path's file name under `parent`, dropping the directories before it. An empty path
     // has no file name to move and fails with the codec's std::range_error.
     void setParent(const BasicPath& parent);
-    // Joins `tail` to the text with one separator between them. On the empty path, `tail` is parsed
-    // as a path of its own.
+    // Joins `tail` to the text with one separator between them and normalises what follows the root,
+    // which the path keeps. On the empty path, `tail` is parsed as a path of its own.
     void append(const Lang::String& tail);
 
     // Joins two path texts with one backslash at the seam and normalises the result; an empty text

@@ -19,7 +19,16 @@ CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
     -DZIPFILE_FUZZ=ON -DZIPFILE_SANITIZE=ON -DZIPFILE_BENCH=OFF
 fuzzers=(PathFuzzer PathOpsFuzzer Utf16Fuzzer StringCastFuzzer FormatFuzzer UncaughtLineFuzzer)
 cmake --build build/fuzz --target "${fuzzers[@]}"
-ctest --test-dir build/fuzz --output-on-failure -R Fuzzer
+# libFuzzer prints a failing input only up to 256 bytes; the log gets every input a target left behind in
+# base64, to reproduce with `base64 -d >input && build/fuzz/tests/<Target> input`.
+artifacts=build/fuzz/tests/fuzz-artifacts
+find "$artifacts" -type f -delete
+if ! ctest --test-dir build/fuzz --output-on-failure -R Fuzzer; then
+    find "$artifacts" -type f | sort | while read -r input; do
+        echo "failing fuzz input $input (base64): $(base64 -w 0 "$input")"
+    done
+    exit 1
+fi
 
 ASAN_OPTIONS=detect_leaks=1 run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DZIPFILE_SANITIZE=ON \
     -DZIPFILE_BENCH=OFF

@@ -219,10 +219,16 @@ RootKind PathStringParser<TraitsT>::findRoot(std::size_t& rootLength, Lang::Stri
 
 template <class TraitsT>
 RootKind PathStringParser<TraitsT>::processPathString(std::size_t& rootLength, Lang::String& path) {
-    using PathException = typename BasicPath<TraitsT>::Exception;
     const RootKind kind = findRoot(rootLength, path);
+    normaliseAfterRoot(rootLength, path);
+    return kind;
+}
+
+template <class TraitsT>
+void PathStringParser<TraitsT>::normaliseAfterRoot(std::size_t rootLength, Lang::String& path) {
+    using PathException = typename BasicPath<TraitsT>::Exception;
     if (path.size() == rootLength)
-        return kind;
+        return;
     Normaliser normaliser(path, rootLength);
     while (!normaliser.atEnd()) {
         const std::int32_t ch = normaliser.current();
@@ -244,7 +250,6 @@ RootKind PathStringParser<TraitsT>::processPathString(std::size_t& rootLength, L
         normaliser.putChar(ch);
     }
     normaliser.finish();
-    return kind;
 }
 
 template class PathStringParser<Win32::PathTraits>;

@@ -8,8 +8,8 @@
 
 namespace System::Private {
 
-// Stateless; both operations rewrite `path` in place and report its root through `rootLength` (code
-// units) and the returned kind. After a throw, `path` is left partly rewritten.
+// Stateless; the operations rewrite `path` in place, and those that find the root report it through
+// `rootLength` (code units) and the returned kind. After a throw, `path` is left partly rewritten.
 template <class TraitsT>
 class PathStringParser {
 public:
@@ -23,6 +23,10 @@ public:
     // root is dropped. Throws the path exception for "...", for ".." followed by other characters and
     // for forbidden characters; broken UTF-16 raises the decoder's std::invalid_argument.
     static RootKind processPathString(std::size_t& rootLength, Lang::String& path);
+
+    // The pass of processPathString over the text after a root already known to take `rootLength`
+    // units, which are left as they are; for text joined to a path whose root is to be kept.
+    static void normaliseAfterRoot(std::size_t rootLength, Lang::String& path);
 };
 
 } // namespace System::Private

@@ -169,7 +169,11 @@ TEST(PathTest, SetRoot) {
         {u"a\\b", u"C:\\w", {u"C:\\w\\a\\b", 3, Drive}},
         {u"\\x", u"\\\\srv\\share", {u"\\\\srv\\share\\x", 12, Unc}},
         {u"\\x", u"\\\\srv", {u"\\\\srv\\x", 5, Unc}},
+        {u"x", u"\\\\srv", {u"\\\\srv\\x", 5, Unc}},
         {u"C:\\x", u"D:\\", {u"D:\\x", 3, Drive}},
+        // A root naming only a server ends without a backslash: none of the server name stays.
+        {u"\\\\srv", u"C:\\w", {u"C:\\w", 3, Drive}},
+        {u"\\\\:", u"a", {u"a", 0, Relative}},
         {u"\\x", u"", {u"x", 0, Relative}},
         {u"a", u"", {u"a", 0, Relative}},
         {u"", u"C:\\w", {u"C:\\w", 3, Drive}},
@@ -208,6 +212,10 @@ TEST(PathTest, Append) {
         {u"C:\\a", u"", {u"C:\\a", 3, Drive}},
         {u"C:\\a\\b", u"..\\c", {u"C:\\a\\c", 3, Drive}},
         {u"a\\b", u"..\\..\\..", {u"..", 0, Relative}},
+        // The tail is normalised after the path's own root, never read as a root of its own.
+        {u"\\", u"\\\\x", {u"\\x", 1, Rooted}},
+        {u"\\", u"/x", {u"\\x", 1, Rooted}},
+        {u"\\\\srv", u"x", {u"\\\\srv\\x", 5, Unc}},
         {u"", u"x", {u"x", 0, Relative}},
         {u"", u"", {u"", 0, Relative}},
         // The empty path parses the tail as a path of its own.
@@ -226,6 +234,7 @@ TEST(PathTest, FailedAppendKeepsThePath) {
     } cases[] = {
         {u"C:\\a", u"b*", pathMessage(invalidChars, "C:\\a\\b*")},
         {u"a", u"...", pathMessage("... is illegal", "a\\...")},
+        {u"\\", u"\\\\C:", pathMessage(invalidChars, "\\CC:")},
         {u"", u"a*b", pathMessage(invalidChars, "a*b")},
     };
     for (const auto& c : cases) {

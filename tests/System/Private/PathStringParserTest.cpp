@@ -163,6 +163,20 @@ TEST(PathStringParserTest, FindRootLeavesTheRestAlone) {
         expectParsed(c, Parser::findRoot);
 }
 
+// The root given is kept as it is, even where the text read afresh would start with another root.
+TEST(PathStringParserTest, NormaliseAfterRootKeepsTheGivenRoot) {
+    const Case cases[] = {
+        {u"\\\\x", u"\\x", 1, Rooted},          {u"\\/x\\.", u"\\x", 1, Rooted},
+        {u"\\\\srv\\x", u"\\\\srv\\x", 5, Unc}, {u"\\\\srv\\..", u"\\\\srv", 5, Unc},
+        {u"C:/a/../b/", u"C:/b", 3, Drive},     {u"a/./b", u"a\\b", 0, Relative},
+    };
+    for (const Case& c : cases) {
+        String text = c.input;
+        Parser::normaliseAfterRoot(c.rootLength, text);
+        EXPECT_EQ(text, c.expected) << printable(c.input) << " gave " << printable(text);
+    }
+}
+
 std::string pathMessage(const std::string& message, const std::string& quotedPath) {
     return message + ": in path string \"" + quotedPath + "\"";
 }
@@ -236,9 +250,9 @@ TEST(PathStringParserTest, ErrorsCarryTheirThrowSite) {
         std::string function;
     } cases[] = {
         {u"x:y", "findRoot"},
-        {u"...", "processPathString"},
-        {u"..x", "processPathString"},
-        {u"a*", "processPathString"},
+        {u"...", "normaliseAfterRoot"},
+        {u"..x", "normaliseAfterRoot"},
+        {u"a*", "normaliseAfterRoot"},
     };
     for (const auto& c : cases) {
         const std::string location = locationOf(c.input);
