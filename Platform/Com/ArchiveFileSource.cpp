@@ -3,8 +3,8 @@
 #include "Platform/Com/ArchiveFileSource.h"
 
 #include "Platform/Com/Retried.h"
-#include "Platform/Com/ShellPaths.h"
 #include "Platform/Com/ZipSourceBase.h"
+#include "Platform/FileSync.h"
 
 #include <fcntl.h>
 #include <sys/random.h>
@@ -40,18 +40,6 @@ bool closeChecked(int& descriptor) {
     const int result = ::close(descriptor);
     descriptor = -1;
     return result == 0 || errno == EINTR;
-}
-
-bool syncFolderOf(const std::string& path) {
-    const int folder =
-        retried([&] { return ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
-    if (folder < 0)
-        return false;
-    const bool synced = ::fsync(folder) == 0;
-    const int syncError = errno;
-    ::close(folder);
-    errno = syncError;
-    return synced;
 }
 
 class ArchiveFileSource final : public ZipSourceBase {

@@ -1,6 +1,8 @@
 // The worker pool: workers claim chunks in order, at most a window ahead of the one handed out.
 #include "Platform/Com/ParallelDeflate.h"
 
+#include "Platform/Com/Retried.h"
+
 #include <libdeflate.h>
 #include <sched.h>
 #include <unistd.h>
@@ -174,10 +176,10 @@ void ParallelDeflate::Worker::read(int file, std::uint64_t index, Chunk& chunk) 
     const std::uint64_t start = index * kChunkSize;
     std::size_t filled = 0;
     while (filled < kChunkSize) {
-        const ssize_t got =
-            ::pread(file, m_input.data() + filled, kChunkSize - filled, static_cast<off_t>(start + filled));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got = retried([&] {
+            return ::pread(file, m_input.data() + filled, kChunkSize - filled,
+                           static_cast<off_t>(start + filled));
+        });
         if (got < 0) {
             chunk.failure = {ZIP_ER_READ, errno};
             return;

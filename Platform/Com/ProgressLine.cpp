@@ -1,9 +1,10 @@
 // The progress line: "Compressing:  42%" redrawn with a carriage return, ended with a newline.
 #include "Platform/Com/ProgressLine.h"
 
+#include "Platform/Com/Retried.h"
+
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 
 namespace Platform::Com {
@@ -33,9 +34,7 @@ void ProgressLine::update(std::uint64_t done) {
 
 void ProgressLine::write(const char* text, std::size_t length) const {
     while (length > 0) {
-        const ssize_t written = ::write(m_output, text, length);
-        if (written < 0 && errno == EINTR)
-            continue;
+        const ssize_t written = retried([&] { return ::write(m_output, text, length); });
         if (written <= 0)
             return;
         text += written;

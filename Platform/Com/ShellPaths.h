@@ -15,7 +15,4 @@ std::optional<std::string> posixPathOf(BSTR text);
 // The last name of `path`: the whole of a path without a slash.
 std::string fileNameOf(const std::string& path);
 
-// The folder holding the last name of `path`: "." for a name without a folder, "/" at the root.
-std::string folderOf(const std::string& path);
-
 } // namespace Platform::Com
