@@ -11,7 +11,7 @@ namespace Platform {
 bool syncPath(const std::string& path, int openFlags) {
     int fd = -1;
     do {
-        fd = ::open(path.c_str(), openFlags | O_CLOEXEC | O_NOFOLLOW);
+        fd = ::open(path.c_str(), openFlags | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return false;

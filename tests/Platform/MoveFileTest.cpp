@@ -22,6 +22,7 @@ TEST(PlatformMoveFileTest, RenamesOrRefusesAsTheFlagsSay) {
         {"replace a file", "file", "other", MOVEFILE_REPLACE_EXISTING, ERROR_SUCCESS},
         {"replace durably", "file", "other", MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH,
          ERROR_SUCCESS},
+        {"durably into a linked folder", "file", "linked/moved", MOVEFILE_WRITE_THROUGH, ERROR_SUCCESS},
         {"keep an existing file", "file", "other", 0, ERROR_ALREADY_EXISTS},
         {"a folder in the way", "file", "dir", MOVEFILE_REPLACE_EXISTING, ERROR_ACCESS_DENIED},
         {"missing source", "missing", "moved", MOVEFILE_REPLACE_EXISTING, ERROR_FILE_NOT_FOUND},
@@ -32,6 +33,7 @@ TEST(PlatformMoveFileTest, RenamesOrRefusesAsTheFlagsSay) {
         TempFolder folder;
         addFileAndFolder(folder);
         writeFile(folder.posix("other"), "other");
+        ASSERT_EQ(::symlink("dir", folder.posix("linked").c_str()), 0);
         const BOOL moved = MoveFileExW(folder.win32(c.from).c_str(), folder.win32(c.to).c_str(), c.flags);
         EXPECT_EQ(GetLastError(), c.error) << c.label;
         EXPECT_EQ(moved != FALSE, c.error == ERROR_SUCCESS) << c.label;

@@ -96,10 +96,13 @@ TEST_F(ZipfileTool, ResolvesEveryKindOfPathToTheFileNamed) {
         std::string item; // the file that must be packed, relative to the test folder
     };
     put("b.txt", "decoy\n");
+    put("sub/b.txt", "");
+    fs::create_directory_symlink("sub", dir() / "linked");
     const Case cases[] = {
-        {".", "sub/b.txt", "sub/b.txt"},  {".", "sub\\b.txt", "sub/b.txt"},
-        {"sub", "../x/c.txt", "x/c.txt"}, {"sub", "..\\x\\c.txt", "x/c.txt"},
-        {"sub", "./b.txt", "sub/b.txt"},  {"x", (dir() / "sub/b.txt").string(), "sub/b.txt"},
+        {".", "sub/b.txt", "sub/b.txt"},    {".", "sub\\b.txt", "sub/b.txt"},
+        {"sub", "../x/c.txt", "x/c.txt"},   {"sub", "..\\x\\c.txt", "x/c.txt"},
+        {"sub", "./b.txt", "sub/b.txt"},    {"x", (dir() / "sub/b.txt").string(), "sub/b.txt"},
+        {".", "linked/b.txt", "sub/b.txt"},
     };
     for (const Case& c : cases) {
         put(c.item, "packed " + c.item + "\n");
