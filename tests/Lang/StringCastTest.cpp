@@ -9,6 +9,14 @@ namespace {
 
 using Lang::String;
 
+// Only the three conversions exist: narrow to narrow does not compile, instead of failing at link time.
+template <class Target, class Source>
+concept Castable = requires(const Source& source) {
+    Xtl::string_cast<Target>(source);
+};
+static_assert(Castable<std::string, String> && Castable<String, std::string> && Castable<String, String>);
+static_assert(!Castable<std::string, std::string>);
+
 struct Pair {
     String wide;
     std::string narrow;
