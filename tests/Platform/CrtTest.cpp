@@ -164,7 +164,10 @@ TEST(PlatformCrtTest, FloatingPointClasses) {
         int nan;
     };
     const Case cases[] = {
+        {0.0, 1, 0},
+        {-1.5, 1, 0},
         {std::numeric_limits<double>::denorm_min(), 1, 0},
+        {std::numeric_limits<double>::max(), 1, 0},
         {std::numeric_limits<double>::infinity(), 0, 0},
         {-std::numeric_limits<double>::infinity(), 0, 0},
         {std::numeric_limits<double>::quiet_NaN(), 0, 1},

@@ -32,14 +32,34 @@ TEST(PlatformLastErrorTest, ErrnoValuesMapToWin32Codes) {
         int errnoValue;
         DWORD expected;
     };
-    // The codes callers and texts depend on; the rest is the table itself.
     const Case cases[] = {
         {0, ERROR_SUCCESS},
         {ENOENT, ERROR_FILE_NOT_FOUND},
         {ENOTDIR, ERROR_PATH_NOT_FOUND},
+        {EACCES, ERROR_ACCESS_DENIED},
+        {EPERM, ERROR_ACCESS_DENIED},
         {EISDIR, ERROR_ACCESS_DENIED},
+        {EROFS, ERROR_ACCESS_DENIED},
         {EEXIST, ERROR_FILE_EXISTS},
         {ENOSPC, ERROR_DISK_FULL},
+        {EDQUOT, ERROR_DISK_FULL},
+        {EMFILE, ERROR_TOO_MANY_OPEN_FILES},
+        {ENFILE, ERROR_TOO_MANY_OPEN_FILES},
+        {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE},
+        {EBADF, ERROR_INVALID_HANDLE},
+        {EINVAL, ERROR_INVALID_PARAMETER},
+        {ENOMEM, ERROR_NOT_ENOUGH_MEMORY},
+        {EIO, ERROR_IO_DEVICE},
+        {EBUSY, ERROR_BUSY},
+        {ENOTEMPTY, ERROR_DIR_NOT_EMPTY},
+        {EXDEV, ERROR_NOT_SAME_DEVICE},
+        {ETXTBSY, ERROR_SHARING_VIOLATION},
+        {EFBIG, ERROR_FILE_TOO_LARGE},
+        {ESPIPE, ERROR_SEEK_ON_DEVICE},
+        {ELOOP, ERROR_CANT_RESOLVE_FILENAME},
+        {EFAULT, ERROR_NOACCESS},
+        {ENOSYS, ERROR_CALL_NOT_IMPLEMENTED},
+        {EOPNOTSUPP, ERROR_NOT_SUPPORTED},
         {EHOSTDOWN, ERROR_GEN_FAILURE},
         {-1, ERROR_GEN_FAILURE},
     };

@@ -150,6 +150,16 @@ TEST_F(IoHandleTest, PositionsBeyondFourGiB) {
     EXPECT_EQ(win32ThrownBy([&] { handle.seek(-1, FILE_BEGIN); }).function, "Win32::IoHandle::seek");
 }
 
+TEST_F(IoHandleTest, NamesOutsideAsciiAndTheBmp) {
+    for (const Lang::String name : {u"r\u00E9sum\u00E9.txt", u"\u65E5\u672C.txt", u"\U0001F600 x.txt"}) {
+        Handle named;
+        open(named, name, OpenDisposition::CreateNew, AccessMode::Write);
+        EXPECT_EQ(named.write("ok", 2), 2);
+        named.close();
+        EXPECT_EQ(folder.read(name), "ok") << toUtf8(name);
+    }
+}
+
 TEST_F(IoHandleTest, PermissionDeniedForAnUnreadableFile) {
     folder.write(u"secret.bin", "abc");
     std::filesystem::permissions(folder.posix(), std::filesystem::perms::all);

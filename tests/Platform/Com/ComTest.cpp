@@ -167,4 +167,8 @@ TEST(PlatformComTest, QueryInterfaceAndReferenceCounts) {
     CoUninitialize();
 }
 
+TEST(PlatformComTest, OleRunNeedsAnObject) {
+    EXPECT_EQ(OleRun(nullptr), E_INVALIDARG);
+}
+
 } // namespace
