@@ -39,9 +39,10 @@ HRESULT openArchive(const std::string& path, int flags, ArchiveHandle& archive) 
     return S_OK;
 }
 
-bool isArchive(const std::string& path) {
+HRESULT checkArchive(const std::string& path) {
     ArchiveHandle archive;
-    return SUCCEEDED(openArchive(path, ZIP_RDONLY, archive));
+    const HRESULT opened = openArchive(path, ZIP_RDONLY, archive);
+    return opened == HRESULT_FROM_WIN32(ERROR_INVALID_DATA) ? S_FALSE : opened;
 }
 
 } // namespace Platform::Com

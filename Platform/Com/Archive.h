@@ -19,7 +19,8 @@ using ArchiveHandle = std::unique_ptr<zip_t, ArchiveDiscard>;
 // the HRESULT of the cause and an empty handle.
 HRESULT openArchive(const std::string& path, int flags, ArchiveHandle& archive);
 
-// Whether libzip opens the file at `path` as an archive.
-bool isArchive(const std::string& path);
+// S_OK when libzip opens the file at `path` as an archive, S_FALSE when the file is none, or the
+// HRESULT of the cause that kept it from being read.
+HRESULT checkArchive(const std::string& path);
 
 } // namespace Platform::Com

@@ -79,6 +79,13 @@ void waitUntil(Condition done) {
     }
 }
 
+// A failure the shell answers is reported at once with its own cause; a success without a folder is
+// caught where the folder is used.
+void check(HRESULT hr) {
+    if (FAILED(hr))
+        LANG_THROW(::Win32::Exception(static_cast<DWORD>(hr)));
+}
+
 bool listsItem(Folder& archiveFolder, const Path& item) {
     const Variant name(lastComponent(item));
     ComPointer<FolderItem> entry;
@@ -94,9 +101,9 @@ void packThroughShell(TemporaryArchive& archive, const Path& fileToBeZipped, boo
     ComPointer<IShellDispatch> shell;
     createShell(shell);
     ComPointer<Folder> archiveFolder;
-    shell->NameSpace(archiveText.get(), archiveFolder.receive());
+    check(shell->NameSpace(archiveText.get(), archiveFolder.receive()));
     ComPointer<Folder> parentFolder;
-    shell->NameSpace(parentText.get(), parentFolder.receive());
+    check(shell->NameSpace(parentText.get(), parentFolder.receive()));
     ComPointer<FolderItems> parentItems;
     parentFolder->Items(parentItems.receive());
     const Variant options;

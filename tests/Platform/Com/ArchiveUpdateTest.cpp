@@ -1,4 +1,5 @@
 // Tests of copying and moving files into a compressed folder: entries, metadata, failures.
+#include "tests/Platform/AsNobody.h"
 #include "tests/Platform/Com/ShellSession.h"
 #include "tests/Platform/TempFolder.h"
 
@@ -218,20 +219,6 @@ TEST(PlatformComArchiveUpdateTest, FailuresLeaveEverythingAsItWas) {
             EXPECT_EQ(filesIn(box.temp.path()), filesBefore) << row;
         }
     }
-}
-
-// Runs `body` in a child process that has dropped to the user and group "nobody"; returns what the
-// child's body returned, or -1 when it did not end normally.
-int runAsNobody(const std::function<int()>& body) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(100);
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(PlatformComArchiveUpdateTest, UnreadableItemFailsWithAccessDenied) {

@@ -1,4 +1,5 @@
 // Tests of the shell object's folders: which paths give folders, their items, names and arguments.
+#include "tests/Platform/AsNobody.h"
 #include "tests/Platform/Com/ShellSession.h"
 #include "tests/Platform/TempFolder.h"
 
@@ -118,6 +119,40 @@ TEST(PlatformComShellFolderTest, NameSpaceOfWhatNamesNothingIsNull) {
         EXPECT_FALSE(folder) << c.name;
     }
     EXPECT_EQ(dispatch->NameSpace(Variant(u"\\").get(), nullptr), E_POINTER);
+}
+
+TEST(PlatformComShellFolderTest, NameSpaceOfWhatCannotBeReadFailsWithItsCause) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to drop to another user";
+    TempFolder temp;
+    ASSERT_EQ(::chmod(temp.path().c_str(), 0755), 0);
+    writeFile(temp.posix("locked.zip"), kEmptyArchive);
+    ASSERT_EQ(::chmod(temp.posix("locked.zip").c_str(), 0600), 0);
+    ASSERT_EQ(::mkdir(temp.posix("closed").c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir(temp.posix("closed/inner").c_str(), 0755), 0);
+    writeFile(temp.posix("closed/a.zip"), kEmptyArchive);
+    const struct {
+        const char* name;
+        std::string path;
+        HRESULT expected;
+    } cases[] = {
+        {"unreadable archive", temp.posix("locked.zip"), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)},
+        {"folder inside a closed folder", temp.posix("closed/inner"),
+         HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)},
+        {"archive inside a closed folder", temp.posix("closed/a.zip"),
+         HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)},
+        {"missing inside an open folder", temp.posix("gone.zip"), S_FALSE},
+    };
+    for (const auto& c : cases) {
+        const int wrong = runAsNobody([&c] {
+            ShellSession shell;
+            ComPtr<Folder> folder;
+            HRESULT answer = S_OK;
+            shell.nameSpace(c.path, folder, &answer);
+            return answer == c.expected && !folder ? 0 : 1;
+        });
+        EXPECT_EQ(wrong, 0) << c.name;
+    }
 }
 
 TEST(PlatformComShellFolderTest, DirectoryItemsAndNames) {
