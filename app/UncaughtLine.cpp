@@ -23,6 +23,30 @@ char16_t reservedCharacter(char16_t unit) {
     return unit >= kFirstStandIn && unit <= kLastStandIn ? unit - kStandInBase : unit;
 }
 
+bool isLineEnd(char16_t unit) {
+    return unit == u'\n' || unit == u'\r';
+}
+
+bool isControl(char16_t unit) {
+    return (unit < 0x20 && unit != u'\t') || (unit >= 0x7F && unit <= 0x9F);
+}
+
+// A line end inside the message (a name may hold one) would split the line: each run of them becomes
+// one space. Other control characters would drive the terminal: each becomes a question mark.
+Lang::String oneLine(const Lang::String& text) {
+    Lang::String line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isLineEnd(text[i])) {
+            if (i == 0 || !isLineEnd(text[i - 1]))
+                line += u' ';
+        } else {
+            line += isControl(text[i]) ? u'?' : text[i];
+        }
+    }
+    return line;
+}
+
 } // namespace
 
 std::string uncaughtLine(const char* what) {
@@ -30,7 +54,7 @@ std::string uncaughtLine(const char* what) {
     // Stand-ins first: one for CR or LF at the end is a line end like any other.
     std::transform(text.begin(), text.end(), text.begin(), reservedCharacter);
     dropTrailingLineEnd(text);
-    return "zipfile: " + Lang::toUtf8(text) + "\n";
+    return "zipfile: " + Lang::toUtf8(oneLine(text)) + "\n";
 }
 
 } // namespace App

@@ -20,9 +20,15 @@ TEST(UncaughtLineTest, DecodesTheMessageForAUtf8Terminal) {
         {"Invalid zip file: \\tmp\\&#x1F600;", "zipfile: Invalid zip file: \\tmp\\\xF0\x9F\x98\x80\n"},
         {"\x80 &#xFFFD;", "zipfile: \xE2\x82\xAC \xEF\xBF\xBD\n"},
         // Names' reserved characters travel as U+F000 plus their value and are shown as themselves.
-        {"\\data\\2024&#xF03A;q1 &#xF02A;&#xF05C;&#xF001;", "zipfile: \\data\\2024:q1 *\\\x01\n"},
+        {"\\data\\2024&#xF03A;q1 &#xF02A;&#xF05C;", "zipfile: \\data\\2024:q1 *\\\n"},
         {"&#xF000; &#xF080; &#xF02F;", "zipfile: \xEF\x80\x80 \xEF\x82\x80 /\n"},
-        {"two\r\nlines\r\n", "zipfile: two\r\nlines\n"},
+        // The message stays one line: line ends inside it become a space, control characters '?'.
+        {"two\r\nlines\r\n", "zipfile: two lines\n"},
+        {"Invalid zip file: \\tmp\\nl&#xF00A;folder\\a.txt",
+         "zipfile: Invalid zip file: \\tmp\\nl folder\\a.txt\n"},
+        {"a\n\n\rb\rc", "zipfile: a b c\n"},
+        {"&#xF01B;[31mred&#xF001;&#xF07F;\x7F&#x9B;", "zipfile: ?[31mred????\n"},
+        {"tab\tkept", "zipfile: tab\tkept\n"},
         // A stand-in for CR or LF at the end is dropped like the line end it shows as.
         {"r&#xF00D;", "zipfile: r\n"},
         {"name&#xF00A;&#xF00D;\r\n", "zipfile: name\n"},
