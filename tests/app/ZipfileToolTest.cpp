@@ -157,6 +157,12 @@ TEST_F(ZipfileTool, WorksInAFolderWithReservedCharacters) {
 
     const RunResult missing = runTool({"gone.txt"}, folder);
     expectFailure(missing, "Invalid zip file: " + shown(folder / "gone.txt"));
+
+    // A line feed or an escape in a folder's name does not split the failure line or reach the terminal.
+    const fs::path controls = dir() / "two\nlines\x1B";
+    fs::create_directory(controls);
+    expectFailure(runTool({"gone.txt"}, controls),
+                  "Invalid zip file: " + shown(dir() / "two lines?") + "\\gone.txt");
 }
 
 TEST_F(ZipfileTool, ReplacesAnExistingArchiveAndASymlinkInItsPlace) {
