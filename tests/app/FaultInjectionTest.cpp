@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <future>
+#include <iostream>
 #include <map>
+#include <regex>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -21,9 +25,12 @@ const std::string kContent = "the item, small enough for many runs\n";
 const std::string kOldContent = "what the old archive holds\n";
 const char* const kEveryErrno[] = {"EIO", "ENOSPC", "EACCES", "EINTR"};
 const char* const kOneErrno[] = {"EIO"};
-// Every call up to this one fails in turn; later calls are sampled with this step, and the last one.
-constexpr long kEveryCallUpTo = 8;
-constexpr long kSampleStep = 4;
+// The functions that the kernel may interrupt with a signal (EINTR); the others never fail so.
+const std::set<std::string> kInterruptible = {
+    "open",    "open64",   "openat", "openat64",  "read",    "pread",    "pread64",   "write",
+    "pwrite",  "pwrite64", "close",  "ftruncate", "mkstemp", "mkostemp", "getrandom", "fopen",
+    "fopen64", "fread",    "fwrite", "fflush",    "fclose",  "fseeko",
+};
 
 struct Scenario {
     const char* name;
@@ -54,14 +61,26 @@ std::vector<std::string> words(bool move) {
     return move ? std::vector<std::string>{kItem, "true"} : std::vector<std::string>{kItem};
 }
 
-// The calls to fail for a function called `count` times.
-std::vector<long> callsToFail(long count) {
-    std::vector<long> calls;
-    for (long call = 1; call <= count; call += call < kEveryCallUpTo ? 1 : kSampleStep)
-        calls.push_back(call);
-    if (calls.back() != count)
-        calls.push_back(count);
-    return calls;
+// The errnos of a scenario that `function` can fail with.
+std::vector<const char*> errnosOf(const std::string& function, const std::vector<const char*>& errnos) {
+    std::vector<const char*> applying;
+    std::copy_if(errnos.begin(), errnos.end(), std::back_inserter(applying), [&](const char* error) {
+        return std::string(error) != "EINTR" || kInterruptible.contains(function);
+    });
+    return applying;
+}
+
+// The failing runs by what they printed, each line with the faults that made it.
+using FailureLines = std::map<std::string, std::vector<std::string>>;
+
+// A failure line with the parts that differ from run to run put in general terms: the scenario's
+// folder, and the random part of temporary names.
+std::string generalLine(const std::string& line, const std::string& folder) {
+    std::string text = line;
+    for (std::size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at))
+        text.replace(at, folder.size(), "<folder>");
+    static const std::regex kRandomPart(R"(\.[0-9a-f]{8}\.tmp(\.[0-9a-z]{8})?)");
+    return std::regex_replace(text, kRandomPart, ".<random>.tmp");
 }
 
 std::map<std::string, long> parseCounts(const std::string& text) {
@@ -85,18 +104,21 @@ public:
         EXPECT_FALSE(m_oldArchive.empty());
     }
 
-    // Fails each call in turn, with each errno; the number of runs.
+    // Fails every call of every function in turn, with each errno that applies; the number of runs.
     int failEachCall() {
         int runs = 0;
         for (const auto& [function, count] : countCalls(m_scenario)) {
-            for (const long call : callsToFail(count)) {
-                for (const char* error : m_scenario.errnos) {
+            for (long call = 1; call <= count; ++call) {
+                for (const char* error : errnosOf(function, m_scenario.errnos)) {
                     const std::string fault = function + ":" + std::to_string(call) + ":" + error;
                     prepare(m_scenario);
                     const RunResult run =
                         runTool(words(m_scenario.move), dir(),
                                 {.environment = faultEnvironment("ZIPFILE_FAULT=" + fault)});
                     expectSoundOutcome(m_scenario, fault, run);
+                    if (run.status != 0)
+                        m_failureLines[generalLine(run.err, shownPath(dir()))].push_back(m_scenario.name +
+                                                                                         (" " + fault));
                     ++runs;
                 }
             }
@@ -104,8 +126,16 @@ public:
         return runs;
     }
 
+    const FailureLines& failureLines() const { return m_failureLines; }
+
 private:
     fs::path dir() const { return fs::path(m_folder.path()); }
+    // A path as the tool shows it in messages, with backslashes.
+    static std::string shownPath(const fs::path& path) {
+        std::string text = path.string();
+        std::replace(text.begin(), text.end(), '/', '\\');
+        return text;
+    }
 
     void prepare(const Scenario& scenario) {
         for (const std::string& name : listFolder(dir()))
@@ -160,7 +190,21 @@ private:
     TempFolder m_folder;
     Scenario m_scenario;
     std::string m_oldArchive;
+    FailureLines m_failureLines;
 };
+
+// Each distinct failure line with the number of runs that printed it; with the faults behind each
+// line when `withFaults`.
+void showFailureLines(const FailureLines& lines, bool withFaults) {
+    std::cout << lines.size() << " distinct failure lines:\n";
+    for (const auto& [line, faults] : lines) {
+        std::cout << "  " << faults.size() << " x " << line;
+        if (withFaults) {
+            for (const std::string& fault : faults)
+                std::cout << "      " << fault << "\n";
+        }
+    }
+}
 
 TEST(FaultInjection, EveryFailingCallLeavesTheFilesSound) {
     const Scenario scenarios[] = {
@@ -170,14 +214,28 @@ TEST(FaultInjection, EveryFailingCallLeavesTheFilesSound) {
         {"move without an archive", true, false, {std::begin(kOneErrno), std::end(kOneErrno)}},
         {"move of several chunks", true, true, {std::begin(kOneErrno), std::end(kOneErrno)}, severalChunks()},
     };
-    std::vector<std::future<int>> runs;
+    struct Outcome {
+        int runs;
+        FailureLines lines;
+    };
+    std::vector<std::future<Outcome>> outcomes;
     for (const Scenario& scenario : scenarios)
-        runs.push_back(
-            std::async(std::launch::async, [scenario] { return ScenarioRun(scenario).failEachCall(); }));
+        outcomes.push_back(std::async(std::launch::async, [scenario] {
+            ScenarioRun run(scenario);
+            const int runs = run.failEachCall();
+            return Outcome{runs, run.failureLines()};
+        }));
     int total = 0;
-    for (std::future<int>& run : runs)
-        total += run.get();
+    FailureLines lines;
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        Outcome outcome = outcomes[i].get();
+        std::cout << scenarios[i].name << ": " << outcome.runs << " runs\n";
+        total += outcome.runs;
+        for (auto& [line, faults] : outcome.lines)
+            lines[line].insert(lines[line].end(), faults.begin(), faults.end());
+    }
     RecordProperty("runs", total);
+    showFailureLines(lines, HasFailure());
 }
 
 } // namespace

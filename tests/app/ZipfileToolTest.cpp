@@ -116,6 +116,42 @@ TEST_F(ZipfileTool, ResolvesEveryKindOfPathToTheFileNamed) {
     EXPECT_FALSE(fs::exists(dir() / "b.txt.zip"));
 }
 
+// A symbolic link is packed as the file it names, under the link's own name; a move removes the link,
+// and the file it named stays where it is.
+TEST_F(ZipfileTool, PacksTheFileASymbolicLinkNamesUnderTheLinksName) {
+    struct Case {
+        std::string target; // what the link holds
+        bool move;
+    };
+    put("target.txt", "named by a link\n");
+    put("sub/target.txt", "named by a link\n");
+    const Case cases[] = {
+        {"target.txt", false},
+        {"target.txt", true},
+        {(dir() / "sub/target.txt").string(), false},
+        {(dir() / "sub/target.txt").string(), true},
+    };
+    for (const Case& c : cases) {
+        const std::string row = c.target + (c.move ? " (move)" : " (copy)");
+        fs::remove(dir() / "link.txt.zip");
+        fs::create_symlink(c.target, dir() / "link.txt");
+        const RunResult run = runTool(c.move ? std::vector<std::string>{"link.txt", "true"}
+                                             : std::vector<std::string>{"link.txt"},
+                                      dir());
+        EXPECT_EQ(run.status, 0) << row << ": " << run.err;
+        EXPECT_EQ(run.err, "") << row;
+        expectArchiveOf(dir() / "link.txt.zip", "link.txt", "named by a link\n");
+        EXPECT_EQ(fs::is_symlink(dir() / "link.txt"), !c.move) << row;
+        EXPECT_EQ(text(dir() / "target.txt"), "named by a link\n") << row;
+        EXPECT_EQ(text(dir() / "sub/target.txt"), "named by a link\n") << row;
+        const std::vector<std::string> expected =
+            c.move ? std::vector<std::string>{"link.txt.zip", "sub", "target.txt"}
+                   : std::vector<std::string>{"link.txt", "link.txt.zip", "sub", "target.txt"};
+        EXPECT_EQ(listFolder(dir()), expected) << row;
+        fs::remove(dir() / "link.txt");
+    }
+}
+
 TEST_F(ZipfileTool, KeepsNamesTimesAndPermissions) {
     const std::string names[] = {"r\xC3\xA9sum\xC3\xA9.txt", "\xE6\x97\xA5\xE6\x9C\xAC.txt",
                                  "\xF0\x9F\x98\x80 smile.txt", "with space.txt"};

@@ -6,25 +6,31 @@
 // Only calls through the dynamic linker are seen: libc's own inner calls (fwrite to write) are not, so
 // both the stdio entry points and the system-call wrappers stand here. A failing call does nothing,
 // except fclose and close, which release the stream or descriptor and then report the failure, as the
-// kernel does.
+// kernel does; a failing readdir returns no entry with errno set, which a caller tells from the end of
+// the folder only by errno.
 #define _GNU_SOURCE
+#include <dirent.h>
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #define FAULT_FUNCTIONS(X)                                                                                   \
     X(open)                                                                                                  \
-    X(open64) X(openat) X(openat64) X(read) X(pread) X(pread64) X(write) X(pwrite) X(pwrite64) X(close)      \
-        X(dup) X(fsync) X(fdatasync) X(fstat) X(stat) X(lstat) X(ftruncate) X(chmod) X(fchmod) X(rename)     \
-            X(renameat) X(renameat2) X(link) X(linkat) X(unlink) X(unlinkat) X(remove) X(mkstemp)            \
-                X(mkostemp) X(fopen) X(fopen64) X(fdopen) X(fread) X(fwrite) X(fflush) X(fclose) X(fseeko)   \
-                    X(ftello)
+    X(open64)                                                                                                \
+    X(openat) X(openat64) X(read) X(pread) X(pread64) X(write) X(pwrite) X(pwrite64) X(lseek) X(lseek64)     \
+        X(close) X(dup) X(fsync) X(fdatasync) X(fstat) X(stat) X(lstat) X(fstatat) X(fstatat64) X(ftruncate) \
+            X(chmod) X(fchmod) X(rename) X(renameat) X(renameat2) X(link) X(linkat) X(unlink) X(unlinkat)    \
+                X(remove) X(mkstemp) X(mkostemp) X(getrandom) X(getcwd) X(opendir) X(fdopendir) X(readdir)   \
+                    X(readdir64) X(sched_getaffinity) X(fopen) X(fopen64) X(fdopen) X(fread) X(fwrite)       \
+                        X(fflush) X(fclose) X(fseeko) X(ftello)
 
 #define AS_ID(name) id_##name,
 enum { FAULT_FUNCTIONS(AS_ID) kFunctionCount };
@@ -163,6 +169,14 @@ ssize_t pwrite64(int fd, const void* data, size_t count, off64_t offset) {
     return failsNow(id_pwrite64) ? -1 : REAL(pwrite64)(fd, data, count, offset);
 }
 
+off_t lseek(int fd, off_t offset, int origin) {
+    return failsNow(id_lseek) ? -1 : REAL(lseek)(fd, offset, origin);
+}
+
+off64_t lseek64(int fd, off64_t offset, int origin) {
+    return failsNow(id_lseek64) ? -1 : REAL(lseek64)(fd, offset, origin);
+}
+
 int close(int fd) {
     const int fails = failsNow(id_close);
     const int saved = errno;
@@ -195,6 +209,14 @@ int stat(const char* path, struct stat* status) {
 
 int lstat(const char* path, struct stat* status) {
     return failsNow(id_lstat) ? -1 : REAL(lstat)(path, status);
+}
+
+int fstatat(int folder, const char* path, struct stat* status, int flags) {
+    return failsNow(id_fstatat) ? -1 : REAL(fstatat)(folder, path, status, flags);
+}
+
+int fstatat64(int folder, const char* path, struct stat64* status, int flags) {
+    return failsNow(id_fstatat64) ? -1 : REAL(fstatat64)(folder, path, status, flags);
 }
 
 int ftruncate(int fd, off_t length) {
@@ -247,6 +269,35 @@ int mkstemp(char* pattern) {
 
 int mkostemp(char* pattern, int flags) {
     return failsNow(id_mkostemp) ? -1 : REAL(mkostemp)(pattern, flags);
+}
+
+ssize_t getrandom(void* buffer, size_t length, unsigned int flags) {
+    return failsNow(id_getrandom) ? -1 : REAL(getrandom)(buffer, length, flags);
+}
+
+char* getcwd(char* buffer, size_t size) {
+    return failsNow(id_getcwd) ? NULL : REAL(getcwd)(buffer, size);
+}
+
+DIR* opendir(const char* path) {
+    return failsNow(id_opendir) ? NULL : REAL(opendir)(path);
+}
+
+// A failing fdopendir leaves the descriptor open, the caller's to close.
+DIR* fdopendir(int fd) {
+    return failsNow(id_fdopendir) ? NULL : REAL(fdopendir)(fd);
+}
+
+struct dirent* readdir(DIR* folder) {
+    return failsNow(id_readdir) ? NULL : REAL(readdir)(folder);
+}
+
+struct dirent64* readdir64(DIR* folder) {
+    return failsNow(id_readdir64) ? NULL : REAL(readdir64)(folder);
+}
+
+int sched_getaffinity(pid_t process, size_t size, cpu_set_t* set) {
+    return failsNow(id_sched_getaffinity) ? -1 : REAL(sched_getaffinity)(process, size, set);
 }
 
 FILE* fopen(const char* path, const char* mode) {

@@ -5,14 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <future>
+#include <thread>
 
 namespace {
 
@@ -313,6 +318,125 @@ TEST(PlatformComArchiveUpdateTest, FullDiskFailsAndLeavesTheArchive) {
     EXPECT_EQ(readFile(archive), kEmptyArchive);
     EXPECT_EQ(filesIn(small), (std::vector<std::string>{"out.zip"}));
     EXPECT_TRUE(exists(item));
+}
+
+// A write lease on a file: whoever opens it waits until the lease is given up, which lets a test act in
+// between, after the opener found the file by its name but before it holds it open.
+class WriteLease {
+public:
+    explicit WriteLease(const std::string& path) : m_descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        // The lease holder is told of an opener by SIGIO, which would end the test; polling says it too.
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGIO, &ignore, &m_previous);
+        m_held = m_descriptor >= 0 && ::fcntl(m_descriptor, F_SETLEASE, F_WRLCK) == 0;
+        m_reason = m_held ? "" : std::string("cannot take a write lease: ") + std::strerror(errno);
+    }
+    ~WriteLease() {
+        release();
+        ::sigaction(SIGIO, &m_previous, nullptr);
+    }
+    WriteLease(const WriteLease&) = delete;
+    WriteLease& operator=(const WriteLease&) = delete;
+
+    bool held() const { return m_held; }
+    const std::string& reason() const { return m_reason; }
+
+    // Whether someone opened the file within `limit`: the lease is then being broken.
+    bool waitForOpener(std::chrono::seconds limit) const {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (::fcntl(m_descriptor, F_GETLEASE) == F_WRLCK) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+
+    void release() {
+        if (m_descriptor < 0)
+            return;
+        ::fcntl(m_descriptor, F_SETLEASE, F_UNLCK);
+        ::close(m_descriptor);
+        m_descriptor = -1;
+    }
+
+private:
+    int m_descriptor;
+    bool m_held = false;
+    std::string m_reason;
+    struct sigaction m_previous {};
+};
+
+// A moved file that changes, or whose name comes to stand for another file, after it was opened and
+// before it is removed stays: the update reports a sharing violation, and no data is lost. A lease on
+// the archive holds the update after the item is open, until the change is made.
+TEST(PlatformComArchiveUpdateTest, MovedFileChangedOrReplacedMeanwhileIsKept) {
+    const std::string read = sampleText(2000);
+    const struct {
+        const char* name;
+        std::function<void(const TempFolder&)> change;
+        std::string nameHolds;    // what folder/item.txt holds at the end
+        bool archiveHoldsTheRead; // else the archive is as it was
+    } cases[] = {
+        {"its folder replaced",
+         [](const TempFolder& temp) {
+             ASSERT_EQ(::rename(temp.posix("folder").c_str(), temp.posix("folder.old").c_str()), 0);
+             ASSERT_EQ(::mkdir(temp.posix("folder").c_str(), 0755), 0);
+             writeFile(temp.posix("folder/item.txt"), "another file");
+         },
+         "another file", true},
+        {"another file renamed over it",
+         [](const TempFolder& temp) {
+             writeFile(temp.posix("other.txt"), "another file");
+             ASSERT_EQ(::rename(temp.posix("other.txt").c_str(), temp.posix("folder/item.txt").c_str()), 0);
+         },
+         "another file", false},
+        {"appended to",
+         [](const TempFolder& temp) {
+             const int file = ::open(temp.posix("folder/item.txt").c_str(), O_WRONLY | O_APPEND);
+             ASSERT_GE(file, 0);
+             EXPECT_EQ(::write(file, "more", 4), 4);
+             ::close(file);
+         },
+         read + "more", false},
+    };
+    for (const auto& c : cases) {
+        TempFolder temp;
+        const std::string archive = temp.posix("out.zip");
+        const std::string item = temp.posix("folder/item.txt");
+        writeFile(archive, kEmptyArchive);
+        ASSERT_EQ(::mkdir(temp.posix("folder").c_str(), 0755), 0);
+        writeFile(item, read);
+        std::promise<void> folderOpened;
+        std::promise<void> leaseTaken;
+        auto moved = std::async(std::launch::async, [&] {
+            ShellSession shell;
+            ComPtr<Folder> folder;
+            shell.nameSpace(archive, folder);
+            folderOpened.set_value();
+            leaseTaken.get_future().wait();
+            const Variant itemText(Platform::toWin32Text(item));
+            return folder ? folder->MoveHere(itemText.get(), ShellSession::silent().get()) : E_POINTER;
+        });
+        folderOpened.get_future().wait();
+        WriteLease lease(archive);
+        leaseTaken.set_value();
+        const bool opened = lease.held() && lease.waitForOpener(std::chrono::seconds(30));
+        if (opened)
+            c.change(temp);
+        lease.release();
+        const HRESULT result = moved.get();
+        if (!lease.held())
+            GTEST_SKIP() << lease.reason();
+        ASSERT_TRUE(opened) << c.name;
+        EXPECT_EQ(result, HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION)) << c.name;
+        EXPECT_TRUE(readFile(item) == c.nameHolds) << c.name;
+        if (c.archiveHoldsTheRead)
+            EXPECT_TRUE(onlyEntry(archive).content == read) << c.name;
+        else
+            EXPECT_EQ(readFile(archive), kEmptyArchive) << c.name;
+    }
 }
 
 } // namespace
