@@ -16,21 +16,38 @@ TEST(ItemBackupTest, PutsAMovedFileBackUnlessTheMoveIsComplete) {
     enum class End { Destroy, Restore, Release };
     const struct {
         const char* name;
-        bool moved;
+        bool taken;    // the shell has removed the file
+        bool reported; // and itemMoved() says so
         bool nameTakenSince;
         End end;
         bool restored;
         Snapshot after;
     } cases[] = {
-        {"not moved", false, false, End::Destroy, true, {{"a.txt", "data"}}},
-        {"not moved, released", false, false, End::Release, true, {{"a.txt", "data"}}},
-        {"moved, then the object ends", true, false, End::Destroy, true, {{"a.txt", "data"}}},
-        {"moved, restored", true, false, End::Restore, true, {{"a.txt", "data"}}},
-        {"moved, released", true, false, End::Release, true, {}},
-        {"moved, and a new file took the name",
+        {"not taken", false, false, false, End::Destroy, true, {{"a.txt", "data"}}},
+        {"not taken, released", false, false, false, End::Release, true, {{"a.txt", "data"}}},
+        {"taken, then the object ends", true, true, false, End::Destroy, true, {{"a.txt", "data"}}},
+        {"taken, restored", true, true, false, End::Restore, true, {{"a.txt", "data"}}},
+        {"taken, released", true, true, false, End::Release, true, {}},
+        {"taken, and a new file took the name",
+         true,
          true,
          true,
          End::Restore,
+         false,
+         {{"a.txt", "new"}, {"a.txt.*.tmp", "data"}}},
+        {"taken unreported", true, false, false, End::Restore, true, {{"a.txt", "data"}}},
+        {"taken unreported, and a new file took the name",
+         true,
+         false,
+         true,
+         End::Restore,
+         false,
+         {{"a.txt", "new"}, {"a.txt.*.tmp", "data"}}},
+        {"taken unreported, then the object ends",
+         true,
+         false,
+         true,
+         End::Destroy,
          false,
          {{"a.txt", "new"}, {"a.txt.*.tmp", "data"}}},
     };
@@ -39,10 +56,10 @@ TEST(ItemBackupTest, PutsAMovedFileBackUnlessTheMoveIsComplete) {
         folder.write(u"a.txt", "data");
         {
             ItemBackup backup(folder.path(u"a.txt"));
-            if (c.moved) {
+            if (c.taken)
                 std::filesystem::remove(folder.posix(u"a.txt"));
+            if (c.reported)
                 backup.itemMoved();
-            }
             if (c.nameTakenSince)
                 folder.write(u"a.txt", "new");
             if (c.end == End::Restore) {

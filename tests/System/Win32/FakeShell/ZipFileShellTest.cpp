@@ -139,6 +139,12 @@ HRESULT takeItemAndBlockArchive(const std::u16string& item) {
     return takeItem(item);
 }
 
+// The shell removes the item and then reports a failure.
+HRESULT takeItemAndFail(const std::u16string& item) {
+    takeItem(item);
+    return E_FAIL;
+}
+
 // As above, and a link to nowhere has taken the item's name: the item looks gone but cannot be put back.
 HRESULT takeItemAndBlockBoth(const std::u16string& item) {
     const HRESULT hr = takeItemAndBlockArchive(item);
@@ -208,6 +214,11 @@ TEST(ZipFileShellTest, ReportsEachFailureAtOnceAndLetsGoOfEverything) {
          {.moveHere = answer(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED))},
          true,
          "Access is denied.\r\n",
+         kFolders + " +item MoveHere -item -empty " + kReleased},
+        {"move fails after taking the item",
+         {.moveHere = takeItemAndFail},
+         true,
+         "Unspecified error\r\n",
          kFolders + " +item MoveHere -item -empty " + kReleased},
         {"moved, but the archive cannot be put in place",
          {.moveHere = takeItemAndBlockArchive},
