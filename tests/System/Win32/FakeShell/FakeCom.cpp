@@ -101,7 +101,7 @@ public:
         record("NameSpace:" + name, place.vt == VT_BSTR);
         if (fakeCom.script.missingFolders.contains(name)) {
             *folder = nullptr;
-            return S_FALSE;
+            return fakeCom.script.missingFolderAnswer;
         }
         *folder = new FakeFolder(name + "Folder");
         return S_OK;

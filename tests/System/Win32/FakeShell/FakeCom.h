@@ -19,8 +19,9 @@ struct ShellScript {
     HRESULT create = S_OK;
     HRESULT run = S_OK;
     HRESULT query = S_OK;
-    // The names of the texts for which NameSpace gives no folder.
+    // The names of the texts for which NameSpace gives no folder, and what it answers for them.
     std::set<std::string> missingFolders{};
+    HRESULT missingFolderAnswer = S_FALSE;
     // The n-th SysAllocString, counted from 1, runs out of memory; 0 for none.
     int failingAllocation = 0;
     // How many times ParseName finds nothing before it finds the item.
