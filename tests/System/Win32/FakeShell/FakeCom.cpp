@@ -17,6 +17,13 @@ std::string nameOf(const std::u16string& text) {
     return fakeCom.nameOf ? fakeCom.nameOf(text) : Lang::toUtf8(text);
 }
 
+// "+<name>" or "-<name>" for a string allocated or let go.
+std::string marked(const char* mark, const std::u16string& text) {
+    std::string call = mark;
+    call += nameOf(text);
+    return call;
+}
+
 // Made with one reference; writes "-<name>" when the last one is released. QueryInterface gives the
 // object itself, or the script's failure.
 template <class Interface>
@@ -143,7 +150,7 @@ BSTR SysAllocString(const OLECHAR* psz) {
         return nullptr;
     }
     auto text = std::make_unique<std::u16string>(psz);
-    record("+" + nameOf(*text));
+    record(marked("+", *text));
     BSTR string = text->data();
     fakeCom.strings.emplace(string, std::move(text));
     return string;
@@ -158,7 +165,7 @@ HRESULT VariantClear(VARIANTARG* pvarg) {
     if (pvarg->vt != VT_BSTR) {
         record("-empty");
     } else if (const auto string = fakeCom.strings.find(pvarg->bstrVal); string != fakeCom.strings.end()) {
-        record("-" + nameOf(*string->second));
+        record(marked("-", *string->second));
         fakeCom.strings.erase(string);
     } else {
         record(pvarg->bstrVal == nullptr ? "-(null)" : "-(unknown)");
