@@ -8,7 +8,8 @@
 
 namespace System::Win32 {
 
-ItemBackup::ItemBackup(const Path& item) : m_item(item), m_backup(unusedName(item)) {
+ItemBackup::ItemBackup(const Path& item)
+    : m_item(item), m_backup(unusedName(item)), m_identity(identityOf(item)) {
     m_linked = CreateHardLinkW(m_backup.str().c_str(), m_item.str().c_str(), nullptr) != FALSE;
 }
 
@@ -19,7 +20,7 @@ ItemBackup::~ItemBackup() {
 
 bool ItemBackup::restore() noexcept {
     m_done = true;
-    if (!m_moved) {
+    if (stillAtItsName()) {
         removeSecondName();
         return true;
     }
@@ -33,6 +34,27 @@ void ItemBackup::release() {
     const DWORD error = GetLastError();
     MoveFileExW(m_backup.str().c_str(), m_item.str().c_str(), 0);
     throw ::Win32::Exception(error, LANG_LOCATION());
+}
+
+std::optional<ItemBackup::FileIdentity> ItemBackup::identityOf(const Path& path) noexcept {
+    const HANDLE file =
+        CreateFileW(path.str().c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION information;
+    const bool read = GetFileInformationByHandle(file, &information) != FALSE;
+    CloseHandle(file);
+    if (!read)
+        return std::nullopt;
+    return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                        information.nFileIndexLow};
+}
+
+bool ItemBackup::stillAtItsName() const noexcept {
+    if (!m_identity)
+        return !m_moved;
+    return identityOf(m_item) == m_identity;
 }
 
 // The file still has its own name: the second one holds nothing more, even when it cannot be removed.

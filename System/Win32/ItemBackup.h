@@ -3,6 +3,9 @@
 
 #include "System/Path.h"
 
+#include <cstdint>
+#include <optional>
+
 namespace System::Win32 {
 
 // The shell removes a moved file once its own archive is on disk, but the zip operation still has to
@@ -17,11 +20,14 @@ public:
     // Puts the file back unless release() or restore() was called.
     ~ItemBackup();
 
-    // The shell has moved the file into its archive and removed it.
+    // The shell has moved the file into its archive and removed it. Counts only where the file's
+    // identity could not be read; otherwise the name itself shows whether the file is still there.
     void itemMoved() { m_moved = true; }
 
-    // The move failed: a file the shell moved gets its name back (never replacing a file put there
-    // since), and the second name goes. False when a moved file could not be put back.
+    // The move failed: a file no longer at its name gets it back (never replacing a file put there
+    // since), and the second name goes. A shell may take the file and still report a failure, and
+    // another file may take the free name before the move is seen, so the name is looked at rather
+    // than the shell's word trusted. False when the file could not be put back.
     bool restore() noexcept;
 
     // The move is complete: the second name goes. When it cannot be removed the file gets its name back
@@ -29,10 +35,21 @@ public:
     void release();
 
 private:
+    // The volume and index of a file, which tell it apart from every other file.
+    struct FileIdentity {
+        std::uint32_t volume;
+        std::uint32_t indexHigh;
+        std::uint32_t indexLow;
+        bool operator==(const FileIdentity&) const = default;
+    };
+
+    static std::optional<FileIdentity> identityOf(const Path& path) noexcept;
+    bool stillAtItsName() const noexcept;
     void removeSecondName() noexcept;
 
     Path m_item;
     Path m_backup;
+    std::optional<FileIdentity> m_identity;
     bool m_linked = false;
     bool m_moved = false;
     bool m_done = false;
