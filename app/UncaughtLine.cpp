@@ -14,17 +14,17 @@ constexpr char16_t kFirstStandIn = 0xF001;
 constexpr char16_t kLastStandIn = 0xF07F;
 constexpr char16_t kStandInBase = 0xF000;
 
+bool isLineEnd(char16_t unit) {
+    return unit == u'\n' || unit == u'\r';
+}
+
 void dropTrailingLineEnd(Lang::String& text) {
-    while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r'))
+    while (!text.empty() && isLineEnd(text.back()))
         text.pop_back();
 }
 
 char16_t reservedCharacter(char16_t unit) {
     return unit >= kFirstStandIn && unit <= kLastStandIn ? unit - kStandInBase : unit;
-}
-
-bool isLineEnd(char16_t unit) {
-    return unit == u'\n' || unit == u'\r';
 }
 
 bool isControl(char16_t unit) {

@@ -6,6 +6,7 @@
 #include "Platform/Com/ShlDisp.h"
 #include "Platform/PathText.h"
 
+#include "tests/EmptyArchive.h"
 #include "tests/Platform/Com/ComPointers.h"
 #include "tests/Platform/TempFolder.h"
 #include "tests/ZipEntries.h"
@@ -24,9 +25,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-// The 22-byte end-of-central-directory record of an archive with no entries.
-inline const std::string kEmptyArchive = std::string("PK\x05\x06", 4) + std::string(18, '\0');
 
 class ShellSession {
 public:

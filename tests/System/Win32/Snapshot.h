@@ -1,17 +1,15 @@
 // Test helper: every name under a folder with the bytes of each file, to show what an operation changed.
 #pragma once
 
+#include "tests/EmptyArchive.h"
+#include "tests/Platform/TempFolder.h"
+
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <regex>
 #include <string>
 
 using Snapshot = std::map<std::string, std::string>;
-
-// The 22-byte end-of-central-directory record of an archive with no entries.
-inline const std::string kEmptyArchive = std::string("PK\x05\x06", 4) + std::string(18, '\0');
 
 // Files map to their bytes, folders to "<folder>". A temporary name "<name>.<eight hex digits>.tmp"
 // is shown as "<name>.*.tmp".
@@ -25,8 +23,7 @@ inline Snapshot snapshotOf(const std::filesystem::path& folder) {
             snapshot[name] = "<folder>";
             continue;
         }
-        std::ifstream in(entry.path(), std::ios::binary);
-        snapshot[name] = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        snapshot[name] = readFile(entry.path().string());
     }
     return snapshot;
 }

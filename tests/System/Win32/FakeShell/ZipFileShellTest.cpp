@@ -3,6 +3,8 @@
 // apartment.
 #include "System/Win32/ZipFile.h"
 
+#include "Platform/PathText.h"
+
 #include "tests/Lang/ThrownBy.h"
 #include "tests/System/TemporaryFolder.h"
 #include "tests/System/Win32/FakeShell/FakeCom.h"
@@ -10,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -36,9 +37,7 @@ const std::string kFolders = kShell + " NameSpace:archive NameSpace:parent Items
 const std::string kReleased = "-items -parentFolder -archiveFolder -shell -parent -archive uninit";
 
 std::filesystem::path posixOf(const std::u16string& text) {
-    std::string path = Lang::toUtf8(text);
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
+    return Platform::toPosixPath(text.c_str()).value();
 }
 
 std::function<HRESULT(const std::u16string&)> answer(HRESULT hr) {
