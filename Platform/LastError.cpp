@@ -44,6 +44,7 @@ constexpr ErrnoRow kErrnoRows[] = {
     {EFAULT, ERROR_NOACCESS},
     {EIO, ERROR_IO_DEVICE},
     {ELOOP, ERROR_CANT_RESOLVE_FILENAME},
+    {EUCLEAN, ERROR_FILE_CORRUPT},
 };
 
 // Whether the folder that would hold the last name of `path` exists (the working directory for a

@@ -24,10 +24,10 @@ private:
 
 } // namespace
 
-HRESULT openArchive(const std::string& path, int flags, ArchiveHandle& archive) {
+HRESULT openArchive(const std::string& path, int flags, ArchiveHandle& archive, ReplacementCheck check) {
     archive.reset();
     ZipError error;
-    zip_source_t* file = makeArchiveFileSource(path, error.get());
+    zip_source_t* file = makeArchiveFileSource(path, error.get(), std::move(check));
     if (file == nullptr)
         return hresultFromZipError(*error.get());
     zip_t* opened = zip_open_from_source(file, flags, error.get());

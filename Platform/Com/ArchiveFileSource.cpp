@@ -3,6 +3,7 @@
 #include "Platform/Com/ArchiveFileSource.h"
 
 #include "Platform/Com/Retried.h"
+#include "Platform/Com/Zip64Fields.h"
 #include "Platform/Com/ZipSourceBase.h"
 #include "Platform/FileSync.h"
 
@@ -44,7 +45,8 @@ bool closeChecked(int& descriptor) {
 
 class ArchiveFileSource final : public ZipSourceBase {
 public:
-    explicit ArchiveFileSource(std::string path) : m_path(std::move(path)) {}
+    ArchiveFileSource(std::string path, ReplacementCheck check)
+        : m_path(std::move(path)), m_check(std::move(check)) {}
 
     ~ArchiveFileSource() override {
         closeReading();
@@ -202,8 +204,12 @@ private:
     // The data reaches the disk before the rename, and the rename before success is reported. On a
     // failure the replacement goes and the old file stays as it was.
     zip_int64_t commitWrite() {
-        if (::fsync(m_writing) != 0 || !closeChecked(m_writing))
+        if (!completeZip64Fields(m_writing) || ::fsync(m_writing) != 0 || !closeChecked(m_writing))
             return failReplacement(ZIP_ER_WRITE);
+        if (const int refused = m_check ? m_check(m_replacement) : 0; refused != 0) {
+            errno = refused;
+            return failReplacement(ZIP_ER_WRITE);
+        }
         if (::rename(m_replacement.c_str(), m_path.c_str()) != 0)
             return failReplacement(ZIP_ER_RENAME);
         m_replacement.clear();
@@ -226,6 +232,7 @@ private:
     }
 
     std::string m_path;
+    ReplacementCheck m_check;
     int m_reading = -1;
     std::uint64_t m_readOffset = 0;
     int m_writing = -1;
@@ -234,8 +241,8 @@ private:
 
 } // namespace
 
-zip_source_t* makeArchiveFileSource(const std::string& path, zip_error_t* error) {
-    auto* state = new (std::nothrow) ArchiveFileSource(path);
+zip_source_t* makeArchiveFileSource(const std::string& path, zip_error_t* error, ReplacementCheck check) {
+    auto* state = new (std::nothrow) ArchiveFileSource(path, std::move(check));
     if (state == nullptr) {
         zip_error_set(error, ZIP_ER_MEMORY, 0);
         return nullptr;

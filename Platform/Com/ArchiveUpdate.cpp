@@ -1,10 +1,12 @@
-// Adding a file to an archive: open and check the item, add the entry, commit, sync, then remove a moved
-// item that did not change meanwhile.
+// Adding a file to an archive: open and check the item, add the entry, commit once the new archive reads
+// back, sync, then remove a moved item that did not change meanwhile.
 #include "Platform/Com/ArchiveUpdate.h"
 
 #include "Platform/Com/Archive.h"
 #include "Platform/Com/ArchiveErrors.h"
 #include "Platform/Com/DeflateSource.h"
+#include "Platform/Com/DosTime.h"
+#include "Platform/Com/EntryCheck.h"
 #include "Platform/Com/ProgressLine.h"
 #include "Platform/Com/Retried.h"
 #include "Platform/Com/ShellPaths.h"
@@ -108,22 +110,40 @@ HRESULT keepModificationTime(zip_t* archive, zip_uint64_t entry, time_t modified
     return S_OK;
 }
 
-HRESULT addEntry(zip_t* archive, const std::string& name, const FileDescriptor& item, const struct stat& info,
-                 ProgressLine& progress) {
-    if (const HRESULT removed = removeEntryNamed(archive, name); FAILED(removed))
+// An empty file is stored, as zip stores it: method 0, no data, version 1.0 needed.
+zip_source_t* makeDataSource(zip_t* archive, const FileDescriptor& item, const struct stat& info,
+                             ProgressLine& progress, PackedEntry& entry) {
+    if (info.st_size == 0) {
+        entry.method = ZIP_CM_STORE;
+        return zip_source_buffer(archive, nullptr, 0, 0);
+    }
+    return makeDeflateSource(archive, item.get(), info, progress, entry);
+}
+
+HRESULT describeEntry(zip_t* archive, zip_uint64_t entry, const struct stat& info, zip_int32_t method) {
+    if (zip_set_file_compression(archive, entry, method, 0) != 0 ||
+        zip_file_set_mtime(archive, entry, dosFieldTime(info.st_mtime), 0) != 0)
+        return archiveError(archive);
+    if (const HRESULT kept = keepPermissions(archive, entry, info.st_mode); FAILED(kept))
+        return kept;
+    return keepModificationTime(archive, entry, info.st_mtime);
+}
+
+// Adds the entry `entry.name` for the item; the rest of `entry` is filled as libzip reads the data.
+HRESULT addEntry(zip_t* archive, const FileDescriptor& item, const struct stat& info, ProgressLine& progress,
+                 PackedEntry& entry) {
+    if (const HRESULT removed = removeEntryNamed(archive, entry.name); FAILED(removed))
         return removed;
-    zip_source_t* data = makeDeflateSource(archive, item.get(), info, progress);
+    zip_source_t* data = makeDataSource(archive, item, info, progress, entry);
     if (data == nullptr)
         return archiveError(archive);
-    const zip_int64_t entry = zip_file_add(archive, name.c_str(), data, ZIP_FL_ENC_UTF_8);
-    if (entry < 0) {
+    const zip_int64_t added = zip_file_add(archive, entry.name.c_str(), data, ZIP_FL_ENC_UTF_8);
+    if (added < 0) {
         zip_source_free(data);
         return archiveError(archive);
     }
-    const auto index = static_cast<zip_uint64_t>(entry);
-    if (const HRESULT kept = keepPermissions(archive, index, info.st_mode); FAILED(kept))
-        return kept;
-    return keepModificationTime(archive, index, info.st_mtime);
+    return describeEntry(archive, static_cast<zip_uint64_t>(added), info,
+                         info.st_size == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE);
 }
 
 // libzip writes the new archive beside the old one, which the archive's source syncs and renames over
@@ -163,11 +183,16 @@ HRESULT addFileToArchive(const std::string& archivePath, const std::string& item
         return HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER);
     ProgressLine progress(showProgress ? STDERR_FILENO : -1, kProgressDelay,
                           static_cast<std::uint64_t>(info.st_size));
+    PackedEntry entry;
+    entry.name = fileNameOf(itemPath);
+    // The new archive replaces the old one only when it reads back with the entry as it was handed over.
+    const ReplacementCheck readsBack = [&entry](const std::string& written) {
+        return checkEntryReadsBack(written, entry);
+    };
     ArchiveHandle archive;
-    if (const HRESULT opened = openArchive(archivePath, 0, archive); FAILED(opened))
+    if (const HRESULT opened = openArchive(archivePath, 0, archive, readsBack); FAILED(opened))
         return opened;
-    if (const HRESULT added = addEntry(archive.get(), fileNameOf(itemPath), item, info, progress);
-        FAILED(added))
+    if (const HRESULT added = addEntry(archive.get(), item, info, progress, entry); FAILED(added))
         return added;
     if (const HRESULT committed = commit(archive); FAILED(committed))
         return committed;

@@ -18,9 +18,9 @@ namespace {
 
 class DeflateSource final : public ZipSourceBase {
 public:
-    DeflateSource(int file, const struct stat& info, ProgressLine& progress)
+    DeflateSource(int file, const struct stat& info, ProgressLine& progress, PackedEntry& handedOut)
         : m_file(file), m_info(info), m_expectedSize(static_cast<std::uint64_t>(info.st_size)),
-          m_modified(info.st_mtime), m_progress(progress) {}
+          m_progress(progress), m_handedOut(handedOut) {}
 
 private:
     zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command) override {
@@ -62,7 +62,16 @@ private:
         if (copied == 0 && changedWhileRead())
             return -1;
         m_progress.update(m_deflate->bytesRead());
+        if (ended())
+            recordHandedOut();
         return copied;
+    }
+
+    void recordHandedOut() {
+        m_handedOut.size = m_deflate->bytesRead();
+        m_handedOut.compressedSize = m_deflate->compressedSize();
+        m_handedOut.crc = m_deflate->crc();
+        m_handedOut.method = ZIP_CM_DEFLATE;
     }
 
     // A file that changed while it was read fails the read, so the archive never holds a mix of old and
@@ -77,17 +86,16 @@ private:
 
     bool ended() const { return m_deflate != nullptr && m_deflate->ended(); }
 
-    // Before the data is read: the method, the time and the expected size, so that libzip chooses
+    // Before the data is read: the method and the expected size, so that libzip chooses
     // ZIP64 for large files and leaves the data as it is. After it: the sizes and CRC read.
     zip_int64_t stat(void* data, zip_uint64_t length) {
         auto* status = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, error());
         if (status == nullptr)
             return -1;
         zip_stat_init(status);
-        status->valid = ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD | ZIP_STAT_MTIME | ZIP_STAT_SIZE;
+        status->valid = ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD | ZIP_STAT_SIZE;
         status->comp_method = ZIP_CM_DEFLATE;
         status->encryption_method = ZIP_EM_NONE;
-        status->mtime = m_modified;
         status->size = ended() ? m_deflate->bytesRead() : m_expectedSize;
         if (ended()) {
             status->valid |= ZIP_STAT_CRC | ZIP_STAT_COMP_SIZE;
@@ -100,8 +108,8 @@ private:
     int m_file;
     struct stat m_info;
     std::uint64_t m_expectedSize;
-    time_t m_modified;
     ProgressLine& m_progress;
+    PackedEntry& m_handedOut;
     std::unique_ptr<ParallelDeflate> m_deflate;
 };
 
@@ -118,8 +126,9 @@ bool hasChangedSince(int file, const struct stat& before, int& error) {
            !sameTime(now.st_ctim, before.st_ctim);
 }
 
-zip_source_t* makeDeflateSource(zip_t* archive, int file, const struct stat& info, ProgressLine& progress) {
-    auto* state = new DeflateSource(file, info, progress);
+zip_source_t* makeDeflateSource(zip_t* archive, int file, const struct stat& info, ProgressLine& progress,
+                                PackedEntry& handedOut) {
+    auto* state = new DeflateSource(file, info, progress, handedOut);
     zip_source_t* source =
         zip_source_function(archive, &ZipSourceBase::call, static_cast<ZipSourceBase*>(state));
     if (source == nullptr)
