@@ -29,7 +29,8 @@ zip_t* openChecked(const std::string& path, int& failure) {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* file = zip_source_file_create(path.c_str(), 0, -1, &error);
-    zip_t* archive = file != nullptr ? zip_open_from_source(file, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
+    zip_t* archive =
+        file != nullptr ? zip_open_from_source(file, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
     if (archive == nullptr) {
         zip_source_free(file);
         failure = openFailure(error);
@@ -48,7 +49,8 @@ int checkEntryReadsBack(const std::string& archivePath, const PackedEntry& entry
     const zip_int64_t index = zip_name_locate(archive, entry.name.c_str(), ZIP_FL_ENC_RAW);
     zip_stat_t found;
     const bool readsBack =
-        index >= 0 && zip_stat_index(archive, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW, &found) == 0 &&
+        index >= 0 &&
+        zip_stat_index(archive, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW, &found) == 0 &&
         matches(found, entry);
     zip_discard(archive);
     return readsBack ? 0 : EUCLEAN;

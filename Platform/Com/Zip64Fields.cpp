@@ -60,8 +60,9 @@ std::optional<Bytes> readAt(int file, std::uint64_t offset, std::size_t size) {
     Bytes bytes(size);
     std::size_t filled = 0;
     while (filled < size) {
-        const ssize_t got = retried(
-            [&] { return ::pread(file, bytes.data() + filled, size - filled, static_cast<off_t>(offset + filled)); });
+        const ssize_t got = retried([&] {
+            return ::pread(file, bytes.data() + filled, size - filled, static_cast<off_t>(offset + filled));
+        });
         if (got <= 0) {
             if (got == 0)
                 errno = 0;
@@ -76,7 +77,8 @@ bool writeAt(int file, std::uint64_t offset, const Bytes& bytes) {
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t count = retried([&] {
-            return ::pwrite(file, bytes.data() + written, bytes.size() - written, static_cast<off_t>(offset + written));
+            return ::pwrite(file, bytes.data() + written, bytes.size() - written,
+                            static_cast<off_t>(offset + written));
         });
         if (count < 0)
             return false;
@@ -96,7 +98,8 @@ struct Layout {
 // The end record is the last "PK\5\6" whose comment reaches exactly to the end of the file.
 std::optional<std::uint64_t> findEndRecord(const Bytes& tail, std::uint64_t tailOffset) {
     for (std::size_t at = tail.size() - kEndRecordSize + 1; at-- > 0;) {
-        if (hasSignature(tail, at, kEndSignature) && at + kEndRecordSize + readLittle(tail, at + 20, 2) == tail.size())
+        if (hasSignature(tail, at, kEndSignature) &&
+            at + kEndRecordSize + readLittle(tail, at + 20, 2) == tail.size())
             return tailOffset + at;
     }
     return std::nullopt;
@@ -105,8 +108,8 @@ std::optional<std::uint64_t> findEndRecord(const Bytes& tail, std::uint64_t tail
 // Nothing when the end records cannot be found; errno tells a read error from an unknown layout.
 std::optional<Layout> readLayout(int file, std::uint64_t fileSize) {
     errno = 0;
-    const std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(
-        fileSize, kEndRecordSize + kLongestComment + kLocatorSize));
+    const std::size_t tailSize = static_cast<std::size_t>(
+        std::min<std::uint64_t>(fileSize, kEndRecordSize + kLongestComment + kLocatorSize));
     if (tailSize < kEndRecordSize)
         return std::nullopt;
     const auto tail = readAt(file, fileSize - tailSize, tailSize);
@@ -145,7 +148,8 @@ void appendRange(Bytes& out, const Bytes& bytes, std::size_t from, std::size_t t
 
 // Copies the extra fields of the central header at `header`, from `first` to `end`, to `out`, with an
 // empty ZIP64 field filled.
-void copyExtraFields(const Bytes& directory, std::size_t header, std::size_t first, std::size_t end, Bytes& out) {
+void copyExtraFields(const Bytes& directory, std::size_t header, std::size_t first, std::size_t end,
+                     Bytes& out) {
     std::size_t at = first;
     for (; at + kExtraHeaderSize <= end; at += kExtraHeaderSize + readLittle(directory, at + 2, 2)) {
         const std::size_t size = readLittle(directory, at + 2, 2);
@@ -219,7 +223,8 @@ bool completeZip64Fields(int file) {
     const std::uint64_t recordsStart = layout->zip64EndRecord.value_or(layout->endRecord);
     if (directoryEnd != recordsStart)
         return true;
-    const auto directory = readAt(file, layout->directoryOffset, static_cast<std::size_t>(layout->directorySize));
+    const auto directory =
+        readAt(file, layout->directoryOffset, static_cast<std::size_t>(layout->directorySize));
     if (!directory)
         return errno == 0;
     auto completed = completedDirectory(*directory);
