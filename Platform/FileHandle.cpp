@@ -5,6 +5,7 @@
 // are never inherited.
 #include "Platform/FileStatus.h"
 #include "Platform/LastError.h"
+#include "Platform/NameRemoval.h"
 #include "Platform/OpenFile.h"
 #include "Platform/PathText.h"
 
@@ -111,6 +112,11 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD /*shareMode*/,
         auto file = std::make_shared<Platform::OpenFile>(opened.descriptor, desiredAccess);
         if ((flagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) == 0 && isFolder(opened.descriptor)) {
             return failHandle(ERROR_ACCESS_DENIED);
+        }
+        if ((desiredAccess & DELETE) != 0) {
+            if (const int refusal = Platform::nameRemovalRefusal(*path); refusal != 0) {
+                return failHandle(Platform::win32Error(refusal, *path));
+            }
         }
         const HANDLE handle = Platform::openFiles().insert(std::move(file));
         Platform::failWith(opened.existed && reportsExistence(creationDisposition) ? ERROR_ALREADY_EXISTS

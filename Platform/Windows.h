@@ -43,6 +43,8 @@ inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 // CreateFileW: access, sharing, creation disposition.
 inline constexpr DWORD GENERIC_READ = 0x80000000;
 inline constexpr DWORD GENERIC_WRITE = 0x40000000;
+// The right to remove the file's name: a handle opened with it shows the name may be deleted.
+inline constexpr DWORD DELETE = 0x00010000;
 inline constexpr DWORD FILE_SHARE_READ = 0x1;
 inline constexpr DWORD FILE_SHARE_WRITE = 0x2;
 inline constexpr DWORD FILE_SHARE_DELETE = 0x4;
@@ -58,6 +60,9 @@ inline constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
 inline constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
 inline constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x2;
 inline constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
+
+// ReplaceFileW.
+inline constexpr DWORD REPLACEFILE_WRITE_THROUGH = 0x1;
 
 // SetFilePointer.
 inline constexpr DWORD FILE_BEGIN = 0;
@@ -202,6 +207,14 @@ DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
 // step, else its presence fails with ERROR_ALREADY_EXISTS. With MOVEFILE_WRITE_THROUGH the file's
 // data and the new name are on disk before the call returns.
 BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags);
+// Replaces the file `replacedFileName` by `replacementFileName` in one step (a rename), keeping the
+// replaced file's permissions (and its group where the caller may give it) as Windows keeps its
+// attributes and access list. A replaced file that does not exist fails with ERROR_FILE_NOT_FOUND,
+// one the caller may not write (or a folder) with ERROR_ACCESS_DENIED, and both files stay as they
+// were. With REPLACEFILE_WRITE_THROUGH the replacement's data and the new name are on disk before the
+// call returns. Backup files are not supported: `backupFileName`, `exclude` and `reserved` are null.
+BOOL ReplaceFileW(LPCWSTR replacedFileName, LPCWSTR replacementFileName, LPCWSTR backupFileName, DWORD flags,
+                  LPVOID exclude, LPVOID reserved);
 // Gives the file `existingFileName` the second name `fileName` in the same file system; an existing
 // `fileName` fails with ERROR_ALREADY_EXISTS. `securityAttributes` is reserved (null).
 BOOL CreateHardLinkW(LPCWSTR fileName, LPCWSTR existingFileName, SECURITY_ATTRIBUTES* securityAttributes);

@@ -8,8 +8,17 @@
 
 namespace System::Win32 {
 
-ItemBackup::ItemBackup(const Path& item)
-    : m_item(item), m_backup(unusedName(item)), m_identity(identityOf(item)) {
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::uint64_t combined(DWORD high, DWORD low) {
+    return std::uint64_t{high} << 32 | low;
+}
+
+} // namespace
+
+ItemBackup::ItemBackup(const Path& item) : m_item(item), m_backup(unusedName(item)), m_state(stateOf(item)) {
     m_linked = CreateHardLinkW(m_backup.str().c_str(), m_item.str().c_str(), nullptr) != FALSE;
 }
 
@@ -36,10 +45,25 @@ void ItemBackup::release() {
     throw ::Win32::Exception(error, LANG_LOCATION());
 }
 
-std::optional<ItemBackup::FileIdentity> ItemBackup::identityOf(const Path& path) noexcept {
+void ItemBackup::checkRemovable() const {
     const HANDLE file =
-        CreateFileW(path.str().c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, 0, nullptr);
+        CreateFileW(m_item.str().c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw ::Win32::Exception(GetLastError(), LANG_LOCATION());
+    CloseHandle(file);
+}
+
+void ItemBackup::removeItem() {
+    m_done = true;
+    const std::optional<FileState> now = stateOf(m_item);
+    if (!now || now != m_state)
+        throw ::Win32::Exception(ERROR_SHARING_VIOLATION, LANG_LOCATION());
+    if (!DeleteFileW(m_item.str().c_str()))
+        throw ::Win32::Exception(GetLastError(), LANG_LOCATION());
+}
+
+std::optional<ItemBackup::FileState> ItemBackup::stateOf(const Path& path) noexcept {
+    const HANDLE file = CreateFileW(path.str().c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return std::nullopt;
     BY_HANDLE_FILE_INFORMATION information;
@@ -47,14 +71,17 @@ std::optional<ItemBackup::FileIdentity> ItemBackup::identityOf(const Path& path)
     CloseHandle(file);
     if (!read)
         return std::nullopt;
-    return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
-                        information.nFileIndexLow};
+    return FileState{
+        {information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow},
+        combined(information.nFileSizeHigh, information.nFileSizeLow),
+        combined(information.ftLastWriteTime.dwHighDateTime, information.ftLastWriteTime.dwLowDateTime)};
 }
 
 bool ItemBackup::stillAtItsName() const noexcept {
-    if (!m_identity)
+    if (!m_state)
         return !m_moved;
-    return identityOf(m_item) == m_identity;
+    const std::optional<FileState> now = stateOf(m_item);
+    return now && now->identity == m_state->identity;
 }
 
 // The file still has its own name: the second one holds nothing more, even when it cannot be removed.

@@ -10,15 +10,28 @@ namespace System::Win32 {
 
 // The shell removes a moved file once its own archive is on disk, but the zip operation still has to
 // put that archive in place. Until it has, the file keeps a second name beside it ("<file>.<hex>.tmp",
-// a hard link: no data is copied). Where the file system has no hard links there is no second name,
-// and nothing can be put back.
+// a hard link: no data is copied). Where no second name can be made (a file system without hard links,
+// or another user's file where the system protects hard links), nothing could put the file back once
+// the shell had removed it: then the file is packed as a copy and its name removed with removeItem()
+// once the archive is in place.
 class ItemBackup {
 public:
     explicit ItemBackup(const Path& item);
     ItemBackup(const ItemBackup&) = delete;
     ItemBackup& operator=(const ItemBackup&) = delete;
-    // Puts the file back unless release() or restore() was called.
+    // Puts the file back unless release(), restore() or removeItem() was called.
     ~ItemBackup();
+
+    bool hasSecondName() const { return m_linked; }
+
+    // Throws Win32::Exception (access denied) unless the file's name may be removed: without a second
+    // name this is checked before anything is packed, so that a move that cannot end is not begun.
+    void checkRemovable() const;
+
+    // The archive holding the file is in place: the file's name goes, but only while it names the same
+    // file with the size and write time it had when the backup was made. Otherwise the file stays and
+    // Win32::Exception tells why (a sharing violation for a file changed or replaced meanwhile).
+    void removeItem();
 
     // The shell has moved the file into its archive and removed it. Counts only where the file's
     // identity could not be read; otherwise the name itself shows whether the file is still there.
@@ -43,13 +56,21 @@ private:
         bool operator==(const FileIdentity&) const = default;
     };
 
-    static std::optional<FileIdentity> identityOf(const Path& path) noexcept;
+    // A file's identity with its size and last write time, which show whether it was written to.
+    struct FileState {
+        FileIdentity identity;
+        std::uint64_t size;
+        std::uint64_t written;
+        bool operator==(const FileState&) const = default;
+    };
+
+    static std::optional<FileState> stateOf(const Path& path) noexcept;
     bool stillAtItsName() const noexcept;
     void removeSecondName() noexcept;
 
     Path m_item;
     Path m_backup;
-    std::optional<FileIdentity> m_identity;
+    std::optional<FileState> m_state;
     bool m_linked = false;
     bool m_moved = false;
     bool m_done = false;

@@ -53,9 +53,14 @@ void TemporaryArchive::writeEmptyRecord() {
     m_stream->close();
 }
 
+// An existing archive is replaced keeping its permissions, and not at all where the user may not write
+// it; a new one is renamed into place.
 void TemporaryArchive::commit() {
-    if (!MoveFileExW(m_path.str().c_str(), m_destination.str().c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    const bool replaced = ReplaceFileW(m_destination.str().c_str(), m_path.str().c_str(), nullptr,
+                                       REPLACEFILE_WRITE_THROUGH, nullptr, nullptr) != FALSE;
+    if (!replaced && (GetLastError() != ERROR_FILE_NOT_FOUND ||
+                      !MoveFileExW(m_path.str().c_str(), m_destination.str().c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
         throw ::Win32::Exception(GetLastError(), LANG_LOCATION());
     m_committed = true;
 }

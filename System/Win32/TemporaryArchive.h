@@ -24,7 +24,8 @@ public:
     // Leaves the file on disk whatever happens next.
     void keep() { m_keep = true; }
 
-    // Replaces the destination with the file in one step; throws Win32::Exception on failure.
+    // Replaces the destination with the file in one step, keeping an existing destination's permissions;
+    // throws Win32::Exception on failure (access denied for a destination the user may not write).
     void commit();
 
 private:

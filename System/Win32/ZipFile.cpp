@@ -124,12 +124,18 @@ Lang::String messageOf(const _com_error& error) {
     return message != nullptr ? Lang::String(message) : Lang::String();
 }
 
-void pack(TemporaryArchive& archive, const Path& fileToBeZipped, bool moveFile) {
+// The zip operation's one handler: an automation error becomes a Lang::Exception with its message.
+template <class Work>
+auto translatingComErrors(Work work) {
     try {
-        packThroughShell(archive, fileToBeZipped, moveFile);
+        return work();
     } catch (const _com_error& error) {
         LANG_THROW(Lang::Exception(messageOf(error), Lang::unknownLocation()));
     }
+}
+
+void pack(TemporaryArchive& archive, const Path& fileToBeZipped, bool moveFile) {
+    translatingComErrors([&] { packThroughShell(archive, fileToBeZipped, moveFile); });
 }
 
 void copyIntoArchive(TemporaryArchive& archive, const Path& fileToBeZipped) {
@@ -137,11 +143,37 @@ void copyIntoArchive(TemporaryArchive& archive, const Path& fileToBeZipped) {
     archive.commit();
 }
 
+// Whether the archive at `zipFile`, opened through the shell as a compressed folder, lists the item.
+bool archiveLists(const Path& zipFile, const Path& item) {
+    const Variant archiveText(zipFile.toString());
+    ComPointer<IShellDispatch> shell;
+    createShell(shell);
+    ComPointer<Folder> archiveFolder;
+    check(shell->NameSpace(archiveText.get(), archiveFolder.receive()));
+    return listsItem(*archiveFolder.get(), item);
+}
+
+// Without a second name nothing could put the item back once the shell had removed it, so it is packed
+// as a copy and keeps its name until the archive is in place and lists it.
+void moveWithoutSecondName(TemporaryArchive& archive, const Path& zipFile, const Path& fileToBeZipped,
+                           ItemBackup& backup) {
+    backup.checkRemovable();
+    pack(archive, fileToBeZipped, false);
+    archive.commit();
+    if (!translatingComErrors([&] { return archiveLists(zipFile, fileToBeZipped); }))
+        throwInvalidZipFile(zipFile);
+    backup.removeItem();
+}
+
 // The shell removes a moved item before the new archive is in place; while it is not, the item keeps
 // a second name, and gets its name back when the archive cannot be put in place. Only when that fails
 // too is the new archive kept, as it then holds the only copy of the item.
-void moveIntoArchive(TemporaryArchive& archive, const Path& fileToBeZipped) {
+void moveIntoArchive(TemporaryArchive& archive, const Path& zipFile, const Path& fileToBeZipped) {
     ItemBackup backup(fileToBeZipped);
+    if (!backup.hasSecondName()) {
+        moveWithoutSecondName(archive, zipFile, fileToBeZipped, backup);
+        return;
+    }
     try {
         pack(archive, fileToBeZipped, true);
         backup.itemMoved();
@@ -168,7 +200,7 @@ void ZipFile::zip(Path zipFile, Path fileToBeZipped, bool moveFile) {
     if (!FileSystem::instance().isFile(archive.path()))
         throwInvalidZipFile(zipFile);
     if (moveFile)
-        moveIntoArchive(archive, fileToBeZipped);
+        moveIntoArchive(archive, zipFile, fileToBeZipped);
     else
         copyIntoArchive(archive, fileToBeZipped);
 }
