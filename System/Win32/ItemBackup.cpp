@@ -56,7 +56,9 @@ void ItemBackup::checkRemovable() const {
 void ItemBackup::removeItem() {
     m_done = true;
     const std::optional<FileState> now = stateOf(m_item);
-    if (!now || now != m_state)
+    if (!now)
+        throw ::Win32::Exception(GetLastError(), LANG_LOCATION());
+    if (now != m_state)
         throw ::Win32::Exception(ERROR_SHARING_VIOLATION, LANG_LOCATION());
     if (!DeleteFileW(m_item.str().c_str()))
         throw ::Win32::Exception(GetLastError(), LANG_LOCATION());
@@ -68,9 +70,12 @@ std::optional<ItemBackup::FileState> ItemBackup::stateOf(const Path& path) noexc
         return std::nullopt;
     BY_HANDLE_FILE_INFORMATION information;
     const bool read = GetFileInformationByHandle(file, &information) != FALSE;
+    const DWORD error = GetLastError();
     CloseHandle(file);
-    if (!read)
+    if (!read) {
+        SetLastError(error);
         return std::nullopt;
+    }
     return FileState{
         {information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow},
         combined(information.nFileSizeHigh, information.nFileSizeLow),

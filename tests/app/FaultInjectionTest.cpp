@@ -38,7 +38,10 @@ struct Scenario {
     bool oldArchive; // FILE.zip exists before the run
     std::vector<const char*> errnos;
     std::string content = kContent;
+    bool linksRefused = false; // no hard link can be made, as for another user's file
 };
+
+const std::string kLinksRefused = "ZIPFILE_FAULT_ALWAYS=link:EPERM";
 
 // Lines that differ, some MiB of them: a file deflated in several chunks on the worker threads.
 std::string severalChunks() {
@@ -49,12 +52,19 @@ std::string severalChunks() {
 }
 
 // The interposer in front of the tool; an instrumented tool lets it come first.
-std::vector<std::string> faultEnvironment(const std::string& setting) {
+std::vector<std::string> faultEnvironment(std::vector<std::string> settings) {
     const char* asan = std::getenv("ASAN_OPTIONS");
     std::string asanOptions = "ASAN_OPTIONS=verify_asan_link_order=0";
     if (asan != nullptr && *asan != '\0')
         asanOptions += std::string(":") + asan;
-    return {std::string("LD_PRELOAD=") + FAULT_INJECTOR, asanOptions, setting};
+    settings.push_back(std::string("LD_PRELOAD=") + FAULT_INJECTOR);
+    settings.push_back(asanOptions);
+    return settings;
+}
+
+std::vector<std::string> faultEnvironment(const Scenario& scenario, const std::string& setting) {
+    return faultEnvironment(scenario.linksRefused ? std::vector{setting, kLinksRefused}
+                                                  : std::vector{setting});
 }
 
 std::vector<std::string> words(bool move) {
@@ -114,7 +124,7 @@ public:
                     prepare(m_scenario);
                     const RunResult run =
                         runTool(words(m_scenario.move), dir(),
-                                {.environment = faultEnvironment("ZIPFILE_FAULT=" + fault)});
+                                {.environment = faultEnvironment(m_scenario, "ZIPFILE_FAULT=" + fault)});
                     expectSoundOutcome(m_scenario, fault, run);
                     if (run.status != 0)
                         m_failureLines[generalLine(run.err, shownPath(dir()))].push_back(m_scenario.name +
@@ -152,7 +162,7 @@ private:
         const std::string countsFile = countsFolder.posix("counts");
         const RunResult run =
             runTool(words(scenario.move), dir(),
-                    {.environment = faultEnvironment("ZIPFILE_FAULT_COUNTS=" + countsFile)});
+                    {.environment = faultEnvironment(scenario, "ZIPFILE_FAULT_COUNTS=" + countsFile)});
         EXPECT_EQ(run.status, 0) << scenario.name << ": " << run.err;
         return parseCounts(readFile(countsFile));
     }
@@ -213,6 +223,12 @@ TEST(FaultInjection, EveryFailingCallLeavesTheFilesSound) {
         {"copy without an archive", false, false, {std::begin(kOneErrno), std::end(kOneErrno)}},
         {"move without an archive", true, false, {std::begin(kOneErrno), std::end(kOneErrno)}},
         {"move of several chunks", true, true, {std::begin(kOneErrno), std::end(kOneErrno)}, severalChunks()},
+        {"move without a second name",
+         true,
+         true,
+         {std::begin(kOneErrno), std::end(kOneErrno)},
+         kContent,
+         true},
     };
     struct Outcome {
         int runs;
@@ -236,6 +252,42 @@ TEST(FaultInjection, EveryFailingCallLeavesTheFilesSound) {
     }
     RecordProperty("runs", total);
     showFailureLines(lines, HasFailure());
+}
+
+// A fault planted in the archive's central directory as it is written: the new archive does not read back
+// with the entry as it was handed over, so it is never put in place and a moved file keeps its name.
+TEST(FaultInjection, AnArchiveThatDoesNotReadBackIsNeverPutInPlace) {
+    const struct {
+        const char* field;
+        int offset; // in the central header
+    } fields[] = {{"method", 10}, {"CRC", 16}, {"compressed size", 20}, {"size", 24}, {"name length", 28}};
+    const struct {
+        const char* label;
+        std::vector<std::string> words;
+        bool linksRefused;
+    } runs[] = {{"copy", {kItem}, false},
+                {"move", {kItem, "true"}, false},
+                {"move without a second name", {kItem, "true"}, true}};
+    TempFolder folder;
+    const fs::path dir(folder.path());
+    writeFile(dir / kItem, kOldContent);
+    ASSERT_EQ(runTool({kItem}, dir).status, 0);
+    const std::string oldArchive = readFile(dir / kArchive);
+    for (const auto& field : fields) {
+        for (const auto& run : runs) {
+            const std::string row = std::string(run.label) + ", wrong " + field.field;
+            writeFile(dir / kItem, kContent);
+            std::vector<std::string> settings{"ZIPFILE_CORRUPT_CENTRAL=" + std::to_string(field.offset)};
+            if (run.linksRefused)
+                settings.push_back(kLinksRefused);
+            const RunResult result = runTool(run.words, dir, {.environment = faultEnvironment(settings)});
+            EXPECT_EQ(result.status, 3) << row;
+            EXPECT_EQ(result.err, "zipfile: The file or directory is corrupted and unreadable.\n") << row;
+            EXPECT_EQ(readFile(dir / kItem), kContent) << row;
+            EXPECT_EQ(readFile(dir / kArchive), oldArchive) << row;
+            EXPECT_EQ(listFolder(dir), (std::vector<std::string>{kItem, kArchive})) << row;
+        }
+    }
 }
 
 } // namespace

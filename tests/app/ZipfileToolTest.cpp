@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iostream>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -232,6 +233,99 @@ TEST_F(ZipfileTool, PacksEmptyFilesAndFilesBeyondFourGigabytes) {
     ASSERT_EQ(entries->size(), 1u);
     EXPECT_EQ(entries->front().size, 5ull << 30);
     EXPECT_EQ(readersRejecting(dir() / "sparse.bin.zip"), std::vector<std::string>{});
+}
+
+// A replaced archive keeps its permissions and group; a new one gets those of any new file. An archive the
+// user may not write is not replaced.
+TEST_F(ZipfileTool, AReplacedArchiveKeepsItsPermissions) {
+    if (!canDropPrivileges())
+        GTEST_SKIP() << "needs root to give the archive another group and to run as another user";
+    constexpr gid_t kSomeGroup = 4242;
+    struct Case {
+        const char* label;
+        mode_t oldMode; // 0: no archive before the run
+        mode_t umask;
+        bool asNobody;
+        mode_t expectedMode;
+    };
+    const Case cases[] = {
+        {"private", 0600, 022, false, 0600},
+        {"shared with a group", 0640, 022, false, 0640},
+        {"new, under umask 022", 0, 022, false, 0644},
+        {"new, under umask 077", 0, 077, false, 0600},
+        {"read-only to its owner", 0444, 022, true, 0444},
+    };
+    fs::permissions(dir(), fs::perms::all);
+    for (const Case& c : cases) {
+        fs::remove(dir() / "a.txt.zip");
+        put("a.txt");
+        if (c.oldMode != 0) {
+            writeFile(dir() / "a.txt.zip", "old");
+            ASSERT_EQ(::chmod((dir() / "a.txt.zip").c_str(), c.oldMode), 0);
+            ASSERT_EQ(::chown((dir() / "a.txt.zip").c_str(), c.asNobody ? 65534 : 0, kSomeGroup), 0);
+        }
+        const mode_t before = ::umask(c.umask);
+        const RunResult run = runTool({"a.txt", "true"}, dir(), {.asNobody = c.asNobody});
+        ::umask(before);
+        struct stat status {};
+        ASSERT_EQ(::stat((dir() / "a.txt.zip").c_str(), &status), 0) << c.label;
+        EXPECT_EQ(status.st_mode & 07777, c.expectedMode) << c.label;
+        if (c.asNobody) {
+            expectFailure(run, "Access is denied.");
+            EXPECT_EQ(text(dir() / "a.txt.zip"), "old") << c.label;
+            EXPECT_EQ(listFolder(dir()), (std::vector<std::string>{"a.txt", "a.txt.zip"})) << c.label;
+            continue;
+        }
+        EXPECT_EQ(run.status, 0) << c.label << ": " << run.err;
+        expectArchiveOf(dir() / "a.txt.zip", "a.txt", kText);
+        EXPECT_EQ(status.st_gid, c.oldMode != 0 ? kSomeGroup : ::getegid()) << c.label;
+    }
+}
+
+// Another user's file cannot get a second name (Debian protects hard links): it is packed as a copy and
+// keeps its name until the archive is in place, so a move that cannot end leaves every file as it was.
+TEST_F(ZipfileTool, AMoveWithoutASecondNameKeepsTheFileUntilItsArchiveIsInPlace) {
+    if (!canDropPrivileges())
+        GTEST_SKIP() << "needs root to run the tool as another user";
+    if (text("/proc/sys/fs/protected_hardlinks") != "1\n")
+        std::cout << "hard links to other users' files are allowed here: the move keeps a second name\n";
+    struct Case {
+        const char* label;
+        fs::perms folder;
+        bool oldArchive;     // an archive the user may not write is in the way
+        std::string failure; // empty: the move succeeds
+    };
+    const fs::perms shared = fs::perms::all;
+    const Case cases[] = {
+        {"a colleague's file in a shared folder", shared, false, ""},
+        {"a colleague's file in a sticky folder", shared | fs::perms::sticky_bit, false, "Access is denied."},
+        {"the final rename refused", shared, true, "Access is denied."},
+    };
+    for (const Case& c : cases) {
+        const fs::path folder = dir() / "shared";
+        fs::remove_all(folder);
+        fs::create_directory(folder);
+        fs::permissions(dir(), fs::perms::all);
+        writeFile(folder / "c.txt", kText);
+        if (c.oldArchive)
+            writeFile(folder / "c.txt.zip", "old");
+        fs::permissions(folder, c.folder);
+        const RunResult run = runTool({"c.txt", "true"}, folder, {.asNobody = true});
+        if (c.failure.empty()) {
+            EXPECT_EQ(run.status, 0) << c.label << ": " << run.err;
+            expectArchiveOf(folder / "c.txt.zip", "c.txt", kText);
+            EXPECT_EQ(listFolder(folder), std::vector<std::string>{"c.txt.zip"}) << c.label;
+            continue;
+        }
+        expectFailure(run, c.failure);
+        EXPECT_EQ(text(folder / "c.txt"), kText) << c.label;
+        EXPECT_EQ(listFolder(folder), c.oldArchive ? (std::vector<std::string>{"c.txt", "c.txt.zip"})
+                                                   : std::vector<std::string>{"c.txt"})
+            << c.label;
+        if (c.oldArchive) {
+            EXPECT_EQ(text(folder / "c.txt.zip"), "old") << c.label;
+        }
+    }
 }
 
 // Bad input: one line on standard error, status 3, and every file as it was, with no stray file.

@@ -2,7 +2,10 @@
 // chosen errno, and counts the calls of every function it stands in front of.
 //
 // ZIPFILE_FAULT=<function>:<n>:<errno name or number>, e.g. write:3:ENOSPC, picks the failing call;
-// ZIPFILE_FAULT_COUNTS=<file> writes "<function> <calls>" lines there when the process exits normally.
+// ZIPFILE_FAULT_ALWAYS=<function>:<errno> makes every call of one function fail, e.g. link:EPERM as where
+// hard links are refused; ZIPFILE_FAULT_COUNTS=<file> writes "<function> <calls>" lines there when the
+// process exits normally. ZIPFILE_CORRUPT_CENTRAL=<n> adds one to byte n of every central directory header
+// written (write or pwrite of a buffer starting "PK\1\2"), a planted fault in the archive's directory.
 // Only calls through the dynamic linker are seen: libc's own inner calls (fwrite to write) are not, so
 // both the stdio entry points and the system-call wrappers stand here. A failing call does nothing,
 // except fclose and close, which release the stream or descriptor and then report the failure, as the
@@ -30,7 +33,7 @@
             X(chmod) X(fchmod) X(rename) X(renameat) X(renameat2) X(link) X(linkat) X(unlink) X(unlinkat)    \
                 X(remove) X(mkstemp) X(mkostemp) X(getrandom) X(getcwd) X(opendir) X(fdopendir) X(readdir)   \
                     X(readdir64) X(sched_getaffinity) X(fopen) X(fopen64) X(fdopen) X(fread) X(fwrite)       \
-                        X(fflush) X(fclose) X(fseeko) X(ftello)
+                        X(fflush) X(fclose) X(fseeko) X(ftello) X(faccessat) X(chown) X(statx)
 
 #define AS_ID(name) id_##name,
 enum { FAULT_FUNCTIONS(AS_ID) kFunctionCount };
@@ -42,6 +45,9 @@ static int g_configured;
 static int g_target = -1;
 static long g_nth;
 static int g_errno;
+static int g_alwaysTarget = -1;
+static int g_alwaysErrno;
+static long g_corruptAt = -1;
 
 struct ErrnoName {
     const char* name;
@@ -70,10 +76,23 @@ static int functionNamed(const char* text, size_t length) {
 }
 
 // Reads ZIPFILE_FAULT once, on the first call of any function here (which may come before constructors).
+static void configureAlways(void) {
+    const char* always = getenv("ZIPFILE_FAULT_ALWAYS");
+    const char* colon = always != NULL ? strchr(always, ':') : NULL;
+    if (colon == NULL)
+        return;
+    g_alwaysTarget = functionNamed(always, (size_t)(colon - always));
+    g_alwaysErrno = errnoNamed(colon + 1);
+}
+
 static void configure(void) {
     if (g_configured)
         return;
     g_configured = 1;
+    configureAlways();
+    const char* corrupt = getenv("ZIPFILE_CORRUPT_CENTRAL");
+    if (corrupt != NULL)
+        g_corruptAt = atol(corrupt);
     const char* fault = getenv("ZIPFILE_FAULT");
     const char* firstColon = fault != NULL ? strchr(fault, ':') : NULL;
     const char* secondColon = firstColon != NULL ? strchr(firstColon + 1, ':') : NULL;
@@ -88,6 +107,10 @@ static void configure(void) {
 static int failsNow(int function) {
     configure();
     const long call = __atomic_add_fetch(&g_calls[function], 1, __ATOMIC_RELAXED);
+    if (function == g_alwaysTarget) {
+        errno = g_alwaysErrno;
+        return 1;
+    }
     if (function != g_target || call != g_nth)
         return 0;
     errno = g_errno;
@@ -157,12 +180,23 @@ ssize_t pread64(int fd, void* buffer, size_t count, off64_t offset) {
     return failsNow(id_pread64) ? -1 : REAL(pread64)(fd, buffer, count, offset);
 }
 
+// A central directory header with the planted fault, in `copy`; else `data` itself.
+static const void* planted(const void* data, size_t count, unsigned char copy[64]) {
+    if (g_corruptAt < 0 || count != 46 || memcmp(data, "PK\1\2", 4) != 0 || g_corruptAt >= 46)
+        return data;
+    memcpy(copy, data, count);
+    ++copy[g_corruptAt];
+    return copy;
+}
+
 ssize_t write(int fd, const void* data, size_t count) {
-    return failsNow(id_write) ? -1 : REAL(write)(fd, data, count);
+    unsigned char copy[64];
+    return failsNow(id_write) ? -1 : REAL(write)(fd, planted(data, count, copy), count);
 }
 
 ssize_t pwrite(int fd, const void* data, size_t count, off_t offset) {
-    return failsNow(id_pwrite) ? -1 : REAL(pwrite)(fd, data, count, offset);
+    unsigned char copy[64];
+    return failsNow(id_pwrite) ? -1 : REAL(pwrite)(fd, planted(data, count, copy), count, offset);
 }
 
 ssize_t pwrite64(int fd, const void* data, size_t count, off64_t offset) {
@@ -229,6 +263,18 @@ int chmod(const char* path, mode_t mode) {
 
 int fchmod(int fd, mode_t mode) {
     return failsNow(id_fchmod) ? -1 : REAL(fchmod)(fd, mode);
+}
+
+int faccessat(int folder, const char* path, int mode, int flags) {
+    return failsNow(id_faccessat) ? -1 : REAL(faccessat)(folder, path, mode, flags);
+}
+
+int chown(const char* path, uid_t owner, gid_t group) {
+    return failsNow(id_chown) ? -1 : REAL(chown)(path, owner, group);
+}
+
+int statx(int folder, const char* path, int flags, unsigned int mask, struct statx* status) {
+    return failsNow(id_statx) ? -1 : REAL(statx)(folder, path, flags, mask, status);
 }
 
 int rename(const char* from, const char* to) {

@@ -2,6 +2,7 @@
 #include "tests/Platform/AsNobody.h"
 #include "tests/Platform/Com/ShellSession.h"
 #include "tests/Platform/TempFolder.h"
+#include "tests/ZipHeaders.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +14,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <functional>
 #include <future>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -94,15 +98,46 @@ TEST(PlatformComArchiveUpdateTest, EntryOfTheSameNameIsReplaced) {
     EXPECT_EQ((*entries)[1].content, "second version");
 }
 
-TEST(PlatformComArchiveUpdateTest, EmptyFileBecomesAnEmptyEntry) {
-    Sandbox box;
-    writeFile(box.item, "");
+// The one entry's local and central headers, which must agree.
+HeaderFields onlyHeaders(const std::string& archive) {
+    const auto headers = readHeaders(archive);
+    if (!headers || headers->central.size() != 1) {
+        ADD_FAILURE() << archive << ": no single entry";
+        return {};
+    }
+    EXPECT_TRUE(headers->central[0].agreesWith(headers->local[0]))
+        << archive << ": local and central headers";
+    EXPECT_FALSE(headers->zip64EndRecords) << archive;
+    return headers->central[0];
+}
+
+// Stored when empty, as zip stores an empty file, else deflated; no ZIP64 field below 4 GiB.
+TEST(PlatformComArchiveUpdateTest, EntriesAreStoredOrDeflatedAsZipDoes) {
+    constexpr std::uint16_t kStored = 0;
+    const struct {
+        const char* label;
+        std::string content;
+        std::uint16_t method;
+        std::uint16_t versionNeeded;
+    } cases[] = {
+        {"empty", "", kStored, 10},
+        {"one byte", "x", kDeflate, 20},
+        {"text", sampleText(100), kDeflate, 20},
+    };
     ShellSession shell;
-    ASSERT_EQ(shell.copy(box.archive, box.item), S_OK);
-    const EntryRecord entry = onlyEntry(box.archive);
-    EXPECT_EQ(entry.name, "item.txt");
-    EXPECT_EQ(entry.size, 0u);
-    EXPECT_EQ(entry.content, "");
+    for (const auto& c : cases) {
+        Sandbox box;
+        writeFile(box.item, c.content);
+        ASSERT_EQ(shell.copy(box.archive, box.item), S_OK) << c.label;
+        EXPECT_EQ(onlyEntry(box.archive).content, c.content) << c.label;
+        const HeaderFields fields = onlyHeaders(box.archive);
+        EXPECT_EQ(fields.method, c.method) << c.label;
+        EXPECT_EQ(fields.versionNeeded, c.versionNeeded) << c.label;
+        EXPECT_EQ(fields.size, c.content.size()) << c.label;
+        EXPECT_EQ(fields.compressedSize == 0, c.content.empty()) << c.label;
+        EXPECT_EQ(fields.flags & ~kUtf8NameFlag, 0) << c.label << ": no data descriptor";
+        EXPECT_EQ(fields.zip64Length, std::nullopt) << c.label;
+    }
 }
 
 TEST(PlatformComArchiveUpdateTest, EntryNamesAreThePosixNamesInUtf8) {
@@ -154,6 +189,86 @@ TEST(PlatformComArchiveUpdateTest, ModificationTimeAndPermissionsAreKept) {
             << c.name << ": read-only attribute";
         EXPECT_EQ(entry.dosTime, c.modified) << c.name;
         EXPECT_EQ(entry.extendedTime, c.modified) << c.name;
+    }
+}
+
+// A time zone for the rest of the test, and the zone before it afterwards.
+class TimeZone {
+public:
+    explicit TimeZone(const char* zone) {
+        if (const char* before = std::getenv("TZ"))
+            m_before = before;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~TimeZone() {
+        if (m_before)
+            ::setenv("TZ", m_before->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+    TimeZone(const TimeZone&) = delete;
+    TimeZone& operator=(const TimeZone&) = delete;
+
+private:
+    std::optional<std::string> m_before;
+};
+
+struct Moment {
+    int year, month, day, hour, minute, second;
+};
+
+std::time_t utcTime(const Moment& moment) {
+    std::tm fields{};
+    fields.tm_year = moment.year - 1900;
+    fields.tm_mon = moment.month - 1;
+    fields.tm_mday = moment.day;
+    fields.tm_hour = moment.hour;
+    fields.tm_min = moment.minute;
+    fields.tm_sec = moment.second;
+    return ::timegm(&fields);
+}
+
+// The MS-DOS date and time of a local time: clamped to 1980..2107, odd seconds rounded up; the exact
+// time in the extended timestamp where it fits 32 bits.
+TEST(PlatformComArchiveUpdateTest, DosTimeIsClampedAndRoundedUp) {
+    const struct {
+        const char* zone;
+        Moment modified; // in UTC
+        Moment dos;      // local time
+    } cases[] = {
+        {"UTC", {1960, 5, 5, 12, 0, 0}, {1980, 1, 1, 0, 0, 0}},
+        {"UTC", {1975, 6, 15, 0, 0, 0}, {1980, 1, 1, 0, 0, 0}},
+        {"UTC", {1979, 12, 31, 23, 59, 59}, {1980, 1, 1, 0, 0, 0}},
+        {"UTC", {1980, 1, 1, 0, 0, 0}, {1980, 1, 1, 0, 0, 0}},
+        {"UTC", {1980, 1, 1, 0, 0, 1}, {1980, 1, 1, 0, 0, 2}},
+        {"UTC", {2020, 5, 5, 10, 10, 11}, {2020, 5, 5, 10, 10, 12}},
+        {"UTC", {2020, 12, 31, 23, 59, 59}, {2021, 1, 1, 0, 0, 0}},
+        {"UTC", {2107, 12, 31, 23, 59, 58}, {2107, 12, 31, 23, 59, 58}},
+        {"UTC", {2107, 12, 31, 23, 59, 59}, {2107, 12, 31, 23, 59, 58}},
+        {"UTC", {2108, 1, 2, 3, 4, 5}, {2107, 12, 31, 23, 59, 58}},
+        {"UTC", {9999, 1, 1, 0, 0, 0}, {2107, 12, 31, 23, 59, 58}},
+        {"CET-1", {1979, 12, 31, 23, 0, 0}, {1980, 1, 1, 0, 0, 0}},
+        {"CET-1", {1979, 12, 31, 22, 59, 59}, {1980, 1, 1, 0, 0, 0}},
+        {"CET-1", {2020, 6, 30, 22, 30, 1}, {2020, 6, 30, 23, 30, 2}},
+    };
+    ShellSession shell;
+    for (const auto& c : cases) {
+        const TimeZone zone(c.zone);
+        Sandbox box;
+        const std::time_t modified = utcTime(c.modified);
+        setModificationTime(box.item, modified);
+        const std::string label = std::string(c.zone) + " " + std::to_string(c.modified.year) + "-" +
+                                  std::to_string(c.modified.month) + "-" + std::to_string(c.modified.day);
+        ASSERT_EQ(shell.copy(box.archive, box.item), S_OK) << label;
+        const HeaderFields fields = onlyHeaders(box.archive);
+        EXPECT_EQ(fields.dosDate, (c.dos.year - 1980) << 9 | c.dos.month << 5 | c.dos.day) << label;
+        EXPECT_EQ(fields.dosTime, c.dos.hour << 11 | c.dos.minute << 5 | c.dos.second / 2) << label;
+        const bool fits = modified >= INT32_MIN && modified <= INT32_MAX;
+        EXPECT_EQ(onlyEntry(box.archive, false).extendedTime,
+                  fits ? std::optional<std::int32_t>(static_cast<std::int32_t>(modified)) : std::nullopt)
+            << label;
     }
 }
 
