@@ -4,11 +4,13 @@
 # wall time, archive size and peak memory, each as a ratio to zip -6, and CPU time (user + system).
 # zipfile runs twice: on every core, and held to one core with taskset, as one worker would be.
 # usage: bench/compare-zip.sh [ZIPFILE_BINARY] [CORPUS]   (defaults: build/release/app/zipfile, /tmp/corpus.bin)
+# With BASELINE=<another zipfile binary> (an earlier build, say) that one runs in the same tables too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 zipfile=$(realpath "${1:-build/release/app/zipfile}")
 corpus=${2:-/tmp/corpus.bin}
 small_runs=${SMALL_RUNS:-100}
+baseline=${BASELINE:+$(realpath "$BASELINE")}
 shared=${SHARED_DIR:-../shared}
 bash "$shared/tools/make-corpus" "$corpus"
 for tool in zip bsdtar pigz python3 taskset /usr/bin/time; do
@@ -41,6 +43,10 @@ run_all() {
     measure "zip -6" "$input" zip -q -6 item.zip item
     measure "zipfile" "$input" "$zipfile" item
     measure "zipfile, one core" "$input" taskset -c 0 "$zipfile" item
+    if [ -n "$baseline" ]; then
+        measure "zipfile baseline" "$input" "$baseline" item
+        measure "zipfile baseline, one core" "$input" taskset -c 0 "$baseline" item
+    fi
     measure "bsdtar --format zip" "$input" bsdtar --format zip -cf item.zip item
     measure "pigz -6 -K" "$input" sh -c 'pigz -6 -K -c item > item.zip'
     measure "python zipfile 6" "$input" python3 -c \
@@ -79,5 +85,6 @@ small_run() {
 }
 small_run "zip -6" zip -q -6 item.zip item
 small_run "zipfile" "$zipfile" item
+[ -z "$baseline" ] || small_run "zipfile baseline" "$baseline" item
 small_run "bsdtar --format zip" bsdtar --format zip -cf item.zip item
 small_run "pigz -6 -K" sh -c 'pigz -6 -K -c item > item.zip'
