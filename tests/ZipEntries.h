@@ -1,6 +1,9 @@
 // Test helper: the entries of a ZIP archive as libzip reads them back.
 #pragma once
 
+#include "tests/DeflateWalker.h"
+
+#include <gtest/gtest.h>
 #include <zip.h>
 
 #include <cstdint>
@@ -61,7 +64,8 @@ inline ZipEntry zipEntryAt(zip_t* archive, zip_uint64_t index, std::uint64_t con
 }
 
 // The entries of the archive at `path`, with the contents of those up to `contentLimit` bytes;
-// nothing when libzip cannot open it with its consistency checks.
+// nothing when libzip cannot open it with its consistency checks. A deflate block that Windows' reader
+// refuses is a test failure.
 inline std::optional<std::vector<ZipEntry>>
 readZipEntries(const char* path, std::uint64_t contentLimit = std::numeric_limits<std::uint64_t>::max()) {
     int error = 0;
@@ -71,6 +75,9 @@ readZipEntries(const char* path, std::uint64_t contentLimit = std::numeric_limit
     std::vector<ZipEntry> entries;
     for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i)
         entries.push_back(zipEntryAt(archive, static_cast<zip_uint64_t>(i), contentLimit));
+    const std::string refused = refusedDeflateBlocks(archive);
+    if (!refused.empty())
+        ADD_FAILURE() << path << " holds deflate data that Windows' reader refuses:\n" << refused;
     zip_discard(archive);
     return entries;
 }

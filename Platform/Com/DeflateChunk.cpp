@@ -1,5 +1,9 @@
-// Deflating a chunk with libdeflate, then finding its final block with zlib so it can be reopened.
+// Deflating a chunk with libdeflate, then scanning its blocks with zlib: to check each block's header and
+// to find the final block so it can be reopened. A chunk with a block that Windows' reader refuses is
+// deflated again with zlib, which never writes such a block.
 #include "Platform/Com/DeflateChunk.h"
+
+#include "Platform/Com/DeflateBlockHeader.h"
 
 #include <libdeflate.h>
 
@@ -10,10 +14,13 @@ namespace Platform::Com {
 namespace {
 
 constexpr int kLevel = 6;
+constexpr int kZlibMemLevel = 8;
 // Room for the inflated data while scanning; the scanner keeps its own window.
 constexpr std::size_t kScratchSize = 64 * 1024;
 // An empty stored block's length and its complement, after its header bits and the byte alignment.
 constexpr std::uint8_t kEmptyStoredLengths[] = {0x00, 0x00, 0xFF, 0xFF};
+// Beyond zlib's bound for its data: the empty stored block of a sync flush.
+constexpr std::size_t kSyncFlushRoom = 16;
 
 // The bit where the scanner stands: bits taken from the input minus those left unused in its last byte.
 std::uint64_t bitPosition(const z_stream& scanner) {
@@ -29,6 +36,17 @@ bool afterFinalBlock(const z_stream& scanner) {
     return (scanner.data_type & 64) != 0;
 }
 
+// Clears the final bit of the block at `finalBlock`, then appends an empty stored block at `end`, which
+// pads to a whole byte.
+void makeJoinable(std::vector<std::uint8_t>& output, std::uint64_t finalBlock, std::uint64_t end) {
+    output[finalBlock / 8] &= static_cast<std::uint8_t>(~(1u << (finalBlock % 8)));
+    // The stored block's three header bits are zero, as are the bits after them up to the byte end.
+    output.resize((end + 3 + 7) / 8, 0);
+    if (end % 8 != 0)
+        output[end / 8] &= static_cast<std::uint8_t>((1u << (end % 8)) - 1);
+    output.insert(output.end(), std::begin(kEmptyStoredLengths), std::end(kEmptyStoredLengths));
+}
+
 } // namespace
 
 ChunkCompressor::ChunkCompressor()
@@ -42,6 +60,8 @@ ChunkCompressor::ChunkCompressor()
 }
 
 ChunkCompressor::~ChunkCompressor() {
+    if (m_zlibReady)
+        deflateEnd(&m_zlib);
     inflateEnd(&m_scanner);
     libdeflate_free_compressor(m_compressor);
 }
@@ -52,37 +72,77 @@ bool ChunkCompressor::compress(const std::uint8_t* data, std::size_t size, bool 
     // Room for the join too, so that a reused buffer is never reallocated.
     output.resize(bound + 1 + sizeof kEmptyStoredLengths);
     output.resize(libdeflate_deflate_compress(m_compressor, data, size, output.data(), bound));
-    if (output.empty())
+    Blocks blocks;
+    if (output.empty() || !scan(output, blocks))
         return false;
-    return last || makeJoinable(output);
+    if (!blocks.windowsReadable)
+        return deflateWithZlib(data, size, last, output);
+    if (!last)
+        makeJoinable(output, blocks.finalBlock, blocks.end);
+    return true;
 }
 
-// Inflates the chunk block by block to learn where its final block starts and where the data ends.
-// Clears that block's final bit, then appends an empty stored block, which pads to a whole byte.
-bool ChunkCompressor::makeJoinable(std::vector<std::uint8_t>& output) {
+// Inflates the chunk block by block, reading each block's header where it starts. Stops at the first
+// block that Windows' reader refuses.
+bool ChunkCompressor::scan(const std::vector<std::uint8_t>& output, Blocks& blocks) {
     if (inflateReset(&m_scanner) != Z_OK)
         return false;
-    m_scanner.next_in = output.data();
+    m_scanner.next_in = const_cast<Bytef*>(output.data());
     m_scanner.avail_in = static_cast<uInt>(output.size());
-    std::uint64_t finalBlock = 0;
-    for (;;) {
+    for (std::uint64_t start = 0;;) {
+        const std::optional<DeflateBlockHeader> header = readDeflateBlockHeader(output, start);
+        if (!header)
+            return false;
+        if (!header->windowsReaderAccepts()) {
+            blocks.windowsReadable = false;
+            return true;
+        }
+        blocks.finalBlock = start;
+        if (!inflateToBlockEnd())
+            return false;
+        start = bitPosition(m_scanner);
+        if (afterFinalBlock(m_scanner)) {
+            blocks.end = start;
+            return true;
+        }
+    }
+}
+
+bool ChunkCompressor::inflateToBlockEnd() {
+    do {
         m_scanner.next_out = m_scratch.data();
         m_scanner.avail_out = static_cast<uInt>(m_scratch.size());
         if (inflate(&m_scanner, Z_BLOCK) != Z_OK)
             return false;
-        if (!atBlockBoundary(m_scanner))
-            continue;
-        if (afterFinalBlock(m_scanner))
-            break;
-        finalBlock = bitPosition(m_scanner);
-    }
-    const std::uint64_t end = bitPosition(m_scanner);
-    output[finalBlock / 8] &= static_cast<std::uint8_t>(~(1u << (finalBlock % 8)));
-    // The stored block's three header bits are zero, as are the bits after them up to the byte end.
-    output.resize((end + 3 + 7) / 8, 0);
-    if (end % 8 != 0)
-        output[end / 8] &= static_cast<std::uint8_t>((1u << (end % 8)) - 1);
-    output.insert(output.end(), std::begin(kEmptyStoredLengths), std::end(kEmptyStoredLengths));
+    } while (!atBlockBoundary(m_scanner));
+    return true;
+}
+
+// zlib gives every code two codewords or more. Its sync flush ends a chunk that is not the last in the
+// same empty stored block as makeJoinable.
+bool ChunkCompressor::deflateWithZlib(const std::uint8_t* data, std::size_t size, bool last,
+                                      std::vector<std::uint8_t>& output) {
+    if (!prepareZlib())
+        return false;
+    output.resize(deflateBound(&m_zlib, size) + kSyncFlushRoom);
+    m_zlib.next_in = const_cast<Bytef*>(data);
+    m_zlib.avail_in = static_cast<uInt>(size);
+    m_zlib.next_out = output.data();
+    m_zlib.avail_out = static_cast<uInt>(output.size());
+    const int status = deflate(&m_zlib, last ? Z_FINISH : Z_SYNC_FLUSH);
+    if (status != (last ? Z_STREAM_END : Z_OK) || m_zlib.avail_in != 0 || m_zlib.avail_out == 0)
+        return false;
+    output.resize(output.size() - m_zlib.avail_out);
+    return true;
+}
+
+// Sets the deflater up on first use (throwing std::bad_alloc when it cannot be), else resets it.
+bool ChunkCompressor::prepareZlib() {
+    if (m_zlibReady)
+        return deflateReset(&m_zlib) == Z_OK;
+    if (deflateInit2(&m_zlib, kLevel, Z_DEFLATED, -MAX_WBITS, kZlibMemLevel, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::bad_alloc();
+    m_zlibReady = true;
     return true;
 }
 

@@ -2,6 +2,7 @@
 // and failures that end the stream cleanly.
 #include "Platform/Com/ParallelDeflate.h"
 
+#include "tests/DeflateWalker.h"
 #include "tests/Platform/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -22,19 +23,46 @@ namespace {
 using Platform::Com::ParallelDeflate;
 constexpr std::size_t kChunk = ParallelDeflate::kChunkSize;
 
-// Text-like data (words from a small vocabulary) or incompressible bytes, the same on every run.
-std::string makeData(std::size_t size, bool compressible) {
+enum class Kind { text, incompressible, textAroundAChunkWithoutMatches };
+
+// Each three-letter word over 64 letters once (a de Bruijn sequence, from Lyndon words in order): no three
+// bytes repeat within deflate's window, so its blocks hold literals only.
+std::string withoutRepeats(std::size_t size) {
+    std::string data;
+    std::vector<int> word{-1};
+    while (data.size() < size) {
+        ++word.back();
+        if (3 % word.size() == 0) {
+            for (const int letter : word)
+                data += static_cast<char>('0' + letter);
+        }
+        for (std::size_t period = word.size(); word.size() < 3;)
+            word.push_back(word[word.size() - period]);
+        while (!word.empty() && word.back() == 63)
+            word.pop_back();
+        if (word.empty())
+            word = {-1};
+    }
+    data.resize(size);
+    return data;
+}
+
+// Text-like data (words from a small vocabulary) or incompressible bytes, the same on every run; or text
+// with its second chunk made of literals only.
+std::string makeData(std::size_t size, Kind kind) {
     static const char* const kWords[] = {"archive ", "folder ", "item ",    "deflate ", "chunk ",
                                          "the ",     "of ",     "stream\n", "42 ",      "copy "};
     std::mt19937 random(size);
     std::string data;
     while (data.size() < size) {
-        if (compressible)
-            data += kWords[random() % std::size(kWords)];
-        else
+        if (kind == Kind::incompressible)
             data += static_cast<char>(random());
+        else
+            data += kWords[random() % std::size(kWords)];
     }
     data.resize(size);
+    if (kind == Kind::textAroundAChunkWithoutMatches)
+        data.replace(kChunk, kChunk, withoutRepeats(kChunk));
     return data;
 }
 
@@ -66,25 +94,14 @@ Deflated deflateFile(const std::string& path, unsigned workers, std::size_t piec
     return result;
 }
 
-// Inflates raw deflate data that must end exactly where the stream ends.
+// What the stream inflates to; it must end exactly where the stream ends, and hold no block that
+// Windows' reader refuses.
 std::string inflateRaw(const std::string& stream) {
-    z_stream inflater{};
-    EXPECT_EQ(inflateInit2(&inflater, -MAX_WBITS), Z_OK);
-    std::string out;
-    std::vector<Bytef> buffer(1 << 16);
-    inflater.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
-    inflater.avail_in = static_cast<uInt>(stream.size());
-    int status = Z_OK;
-    while (status == Z_OK) {
-        inflater.next_out = buffer.data();
-        inflater.avail_out = static_cast<uInt>(buffer.size());
-        status = inflate(&inflater, Z_NO_FLUSH);
-        out.append(reinterpret_cast<const char*>(buffer.data()), buffer.size() - inflater.avail_out);
-    }
-    EXPECT_EQ(status, Z_STREAM_END);
-    EXPECT_EQ(inflater.avail_in, 0u) << "data after the end of the stream";
-    inflateEnd(&inflater);
-    return out;
+    std::string inflated;
+    const auto blocks = deflateBlocksOf(stream, &inflated);
+    EXPECT_TRUE(blocks) << "not a deflate stream";
+    EXPECT_EQ(blocks ? refusedBlocksIn(*blocks) : "", "");
+    return inflated;
 }
 
 std::uint32_t crcOf(const std::string& data) {
@@ -95,18 +112,19 @@ std::uint32_t crcOf(const std::string& data) {
 struct EdgeCase {
     const char* name;
     std::size_t size;
-    bool compressible;
+    Kind kind;
 };
 
 const EdgeCase kEdgeCases[] = {
-    {"empty file", 0, true},
-    {"one byte", 1, true},
-    {"one byte short of a chunk", kChunk - 1, true},
-    {"exactly one chunk", kChunk, true},
-    {"one chunk and one byte", kChunk + 1, true},
-    {"several chunks", 5 * kChunk + 12345, true},
-    {"incompressible, one chunk and one byte", kChunk + 1, false},
-    {"incompressible, exactly three chunks", 3 * kChunk, false},
+    {"empty file", 0, Kind::text},
+    {"one byte", 1, Kind::text},
+    {"one byte short of a chunk", kChunk - 1, Kind::text},
+    {"exactly one chunk", kChunk, Kind::text},
+    {"one chunk and one byte", kChunk + 1, Kind::text},
+    {"several chunks", 5 * kChunk + 12345, Kind::text},
+    {"incompressible, one chunk and one byte", kChunk + 1, Kind::incompressible},
+    {"incompressible, exactly three chunks", 3 * kChunk, Kind::incompressible},
+    {"a middle chunk of literals only", 2 * kChunk + 100, Kind::textAroundAChunkWithoutMatches},
 };
 
 TEST(PlatformComParallelDeflateTest, EveryWorkerCountGivesTheSameStreamThatInflatesToTheFile) {
@@ -114,7 +132,7 @@ TEST(PlatformComParallelDeflateTest, EveryWorkerCountGivesTheSameStreamThatInfla
     const std::string path = temp.posix("item.bin");
     for (const EdgeCase& row : kEdgeCases) {
         SCOPED_TRACE(row.name);
-        const std::string data = makeData(row.size, row.compressible);
+        const std::string data = makeData(row.size, row.kind);
         writeFile(path, data);
 
         const Deflated single = deflateFile(path, 1, 65536);
@@ -142,7 +160,7 @@ TEST(PlatformComParallelDeflateTest, EveryWorkerCountGivesTheSameStreamThatInfla
 TEST(PlatformComParallelDeflateTest, AReadErrorFailsTheStreamAndStopsTheWorkers) {
     TempFolder temp;
     const std::string path = temp.posix("item.bin");
-    writeFile(path, makeData(3 * kChunk, true));
+    writeFile(path, makeData(3 * kChunk, Kind::text));
     const int writeOnly = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     ASSERT_GE(writeOnly, 0);
     for (const unsigned workers : {1u, 4u}) {
@@ -160,7 +178,7 @@ TEST(PlatformComParallelDeflateTest, AReadErrorFailsTheStreamAndStopsTheWorkers)
 TEST(PlatformComParallelDeflateTest, AStreamLeftHalfReadStopsItsWorkers) {
     TempFolder temp;
     const std::string path = temp.posix("item.bin");
-    writeFile(path, makeData(12 * kChunk, false));
+    writeFile(path, makeData(12 * kChunk, Kind::incompressible));
     const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(file, 0);
     {
