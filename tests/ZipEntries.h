@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tests/DeflateWalker.h"
+#include "tests/ZipHeaders.h"
 
 #include <gtest/gtest.h>
 #include <zip.h>
@@ -65,7 +66,7 @@ inline ZipEntry zipEntryAt(zip_t* archive, zip_uint64_t index, std::uint64_t con
 
 // The entries of the archive at `path`, with the contents of those up to `contentLimit` bytes;
 // nothing when libzip cannot open it with its consistency checks. A deflate block that Windows' reader
-// refuses is a test failure.
+// refuses, and headers that disagree or hold ZIP64 fields where none is needed, are test failures.
 inline std::optional<std::vector<ZipEntry>>
 readZipEntries(const char* path, std::uint64_t contentLimit = std::numeric_limits<std::uint64_t>::max()) {
     int error = 0;
@@ -78,6 +79,9 @@ readZipEntries(const char* path, std::uint64_t contentLimit = std::numeric_limit
     const std::string refused = refusedDeflateBlocks(archive);
     if (!refused.empty())
         ADD_FAILURE() << path << " holds deflate data that Windows' reader refuses:\n" << refused;
+    const std::string faults = headerFaults(path);
+    if (!faults.empty())
+        ADD_FAILURE() << path << ": " << faults;
     zip_discard(archive);
     return entries;
 }

@@ -19,8 +19,10 @@ struct HeaderFields {
     std::uint64_t compressedSize = 0;
     std::uint64_t size = 0;
     std::string name;
-    // The data bytes of the ZIP64 extra field, when the header has one.
+    // The data bytes of the ZIP64 extra field, when the header has one, and the 32-bit fields that point
+    // there (holding 0xFFFFFFFF).
     std::optional<std::uint16_t> zip64Length;
+    int zip64Pointers = 0;
 
     // Local and central headers agree on everything but the ZIP64 field, which differs by design.
     bool agreesWith(const HeaderFields& other) const {
@@ -74,6 +76,8 @@ inline HeaderFields headerAt(const std::string& bytes, std::size_t at, bool cent
     fields.name = bytes.substr(at + fixed, nameLength);
     if (offset != nullptr)
         *offset = little(bytes, at + 42, 4);
+    for (const std::uint64_t* value : {&fields.size, &fields.compressedSize, offset})
+        fields.zip64Pointers += value != nullptr && *value == 0xFFFFFFFF ? 1 : 0;
     const auto zip64 = zip64Field(bytes, at + fixed + nameLength, extraLength);
     if (!zip64)
         return fields;
@@ -119,4 +123,33 @@ inline std::optional<ArchiveHeaders> readHeaders(const std::string& path) {
         return std::nullopt;
     }
     return headers;
+}
+
+// The largest size whose deflated data is sure to fit 32 bits; a larger file needs room for both ZIP64
+// sizes in its local header.
+constexpr std::uint64_t kLargestSureDeflateSize = 4293656963;
+
+// What is wrong with the headers of the archive at `path`, one line each; empty when local and central
+// headers agree and ZIP64 fields are exactly where they are needed: in the central header one value per
+// 32-bit field at 0xFFFFFFFF, in the local header both sizes, and only for a file that could need them.
+inline std::string headerFaults(const std::string& path) {
+    const auto headers = readHeaders(path);
+    if (!headers)
+        return "the headers cannot be read\n";
+    std::string faults;
+    for (std::size_t i = 0; i < headers->central.size(); ++i) {
+        const HeaderFields& central = headers->central[i];
+        const HeaderFields& local = headers->local[i];
+        const std::string entry = "entry " + central.name + ": ";
+        if (!central.agreesWith(local))
+            faults += entry + "local and central headers differ\n";
+        if (central.zip64Length.value_or(0) != 8 * central.zip64Pointers ||
+            central.zip64Length.has_value() != (central.zip64Pointers > 0))
+            faults += entry + "the central ZIP64 field does not match its 32-bit fields\n";
+        const bool localNeeded = central.size > kLargestSureDeflateSize;
+        if (local.zip64Length.has_value() != localNeeded || local.zip64Length.value_or(16) != 16 ||
+            local.zip64Pointers != (localNeeded ? 2 : 0))
+            faults += entry + "the local ZIP64 field is not exactly where a size could overflow\n";
+    }
+    return faults;
 }
