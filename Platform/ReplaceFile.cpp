@@ -1,4 +1,4 @@
-// ReplaceFileW: an existing file replaced by another in one step, keeping its permissions.
+// ReplaceFileW: an existing file replaced by another in one step, keeping its permissions and owner.
 #include "Platform/FileSync.h"
 #include "Platform/LastError.h"
 #include "Platform/PathText.h"
@@ -6,15 +6,18 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
+#include <vector>
 
 namespace {
 
 // Set-user and set-group bits are not carried over: a new file does not gain the right to run as its owner.
 constexpr mode_t kKeptPermissions = 0777;
+constexpr const char* kAccessList = "system.posix_acl_access";
 
 // Windows needs write access to the replaced file; a file the caller may only read is not replaced.
 DWORD checkReplaceable(const std::string& replaced, struct stat& status) {
@@ -25,12 +28,35 @@ DWORD checkReplaceable(const std::string& replaced, struct stat& status) {
     return ERROR_SUCCESS;
 }
 
-// The group goes over where the caller may give it (a group it belongs to), the permissions after it, as
-// a change of group may clear bits.
-bool takeOverPermissions(const std::string& replacement, const struct stat& replaced) {
-    if (::chown(replacement.c_str(), static_cast<uid_t>(-1), replaced.st_gid) != 0 && errno != EPERM)
+// The owner and the group go over where the caller may give them: root both, another user a group it
+// belongs to. A change the caller may not make is left out.
+bool takeOverOwnership(const std::string& replacement, const struct stat& replaced) {
+    if (::chown(replacement.c_str(), replaced.st_uid, replaced.st_gid) == 0)
+        return true;
+    if (errno != EPERM)
         return false;
-    return ::chmod(replacement.c_str(), replaced.st_mode & kKeptPermissions) == 0;
+    return ::chown(replacement.c_str(), static_cast<uid_t>(-1), replaced.st_gid) == 0 || errno == EPERM;
+}
+
+// An access list beyond the mode bits (a named user, say) goes over too: without it the group bits, which
+// show the list's mask, would give the owning group what only a named user had.
+bool takeOverAccessList(const std::string& replacement, const std::string& replaced) {
+    const ssize_t size = ::getxattr(replaced.c_str(), kAccessList, nullptr, 0);
+    if (size < 0)
+        return errno == ENODATA || errno == ENOTSUP;
+    std::vector<char> list(static_cast<std::size_t>(size));
+    const ssize_t got = ::getxattr(replaced.c_str(), kAccessList, list.data(), list.size());
+    return got >= 0 &&
+           ::setxattr(replacement.c_str(), kAccessList, list.data(), static_cast<std::size_t>(got), 0) == 0;
+}
+
+// Ownership first, as a change of owner or group may clear mode bits; the access list last, as it sets
+// the group bits.
+bool takeOverPermissions(const std::string& replacement, const std::string& replaced,
+                         const struct stat& status) {
+    return takeOverOwnership(replacement, status) &&
+           ::chmod(replacement.c_str(), status.st_mode & kKeptPermissions) == 0 &&
+           takeOverAccessList(replacement, replaced);
 }
 
 } // namespace
@@ -48,7 +74,7 @@ BOOL ReplaceFileW(LPCWSTR replacedFileName, LPCWSTR replacementFileName, LPCWSTR
         struct stat status {};
         if (const DWORD refused = checkReplaceable(*replaced, status); refused != ERROR_SUCCESS)
             return Platform::failWith(refused);
-        if (!takeOverPermissions(*replacement, status))
+        if (!takeOverPermissions(*replacement, *replaced, status))
             return Platform::failWith(Platform::win32Error(errno, *replacement));
         const bool writeThrough = (flags & REPLACEFILE_WRITE_THROUGH) != 0;
         if (writeThrough && !Platform::syncPath(*replacement, O_RDONLY | O_NOFOLLOW))

@@ -208,11 +208,12 @@ DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
 // data and the new name are on disk before the call returns.
 BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags);
 // Replaces the file `replacedFileName` by `replacementFileName` in one step (a rename), keeping the
-// replaced file's permissions (and its group where the caller may give it) as Windows keeps its
-// attributes and access list. A replaced file that does not exist fails with ERROR_FILE_NOT_FOUND,
-// one the caller may not write (or a folder) with ERROR_ACCESS_DENIED, and both files stay as they
-// were. With REPLACEFILE_WRITE_THROUGH the replacement's data and the new name are on disk before the
-// call returns. Backup files are not supported: `backupFileName`, `exclude` and `reserved` are null.
+// replaced file's permission bits and access list, and its owner and group where the caller may give
+// them, as Windows keeps its attributes and security descriptor. A replaced file that does not exist fails
+// with ERROR_FILE_NOT_FOUND, one the caller may not write (or a folder) with ERROR_ACCESS_DENIED, and both
+// files stay as they were. With REPLACEFILE_WRITE_THROUGH the replacement's data and the new name are on disk
+// before the call returns. Backup files are not supported: `backupFileName`, `exclude` and `reserved` are
+// null.
 BOOL ReplaceFileW(LPCWSTR replacedFileName, LPCWSTR replacementFileName, LPCWSTR backupFileName, DWORD flags,
                   LPVOID exclude, LPVOID reserved);
 // Gives the file `existingFileName` the second name `fileName` in the same file system; an existing

@@ -6,6 +6,7 @@
 // line to standard error and ends with status 3, without exit-time destructors or a signal.
 #include "app/UncaughtLine.h"
 
+#include <csignal>
 #include <exception>
 #include <string>
 #include <unistd.h>
@@ -49,6 +50,9 @@ void writeAll(const std::string& text) {
 
 extern "C" int __wrap_main(int argc, char** argv) {
     std::set_terminate(onTerminate);
+    // A write beyond the file-size limit (ulimit -f) then fails with EFBIG and is reported and cleaned up
+    // as any failed write, instead of the signal killing the process halfway.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         return __real_main(argc, argv);
     } catch (...) {

@@ -110,17 +110,24 @@ HRESULT keepModificationTime(zip_t* archive, zip_uint64_t entry, time_t modified
     return S_OK;
 }
 
+// A file of no size that reads nothing; some that report no size hold data (those of /proc).
+bool readsNothing(const FileDescriptor& item, const struct stat& info) {
+    std::uint8_t byte = 0;
+    return info.st_size == 0 && retried([&] { return ::pread(item.get(), &byte, 1, 0); }) == 0;
+}
+
 // An empty file is stored, as zip stores it: method 0, no data, version 1.0 needed.
 zip_source_t* makeDataSource(zip_t* archive, const FileDescriptor& item, const struct stat& info,
                              ProgressLine& progress, PackedEntry& entry) {
-    if (info.st_size == 0) {
+    if (readsNothing(item, info)) {
         entry.method = ZIP_CM_STORE;
         return zip_source_buffer(archive, nullptr, 0, 0);
     }
+    entry.method = ZIP_CM_DEFLATE;
     return makeDeflateSource(archive, item.get(), info, progress, entry);
 }
 
-HRESULT describeEntry(zip_t* archive, zip_uint64_t entry, const struct stat& info, zip_int32_t method) {
+HRESULT describeEntry(zip_t* archive, zip_uint64_t entry, const struct stat& info, std::uint16_t method) {
     if (zip_set_file_compression(archive, entry, method, 0) != 0 ||
         zip_file_set_mtime(archive, entry, dosFieldTime(info.st_mtime), 0) != 0)
         return archiveError(archive);
@@ -142,8 +149,7 @@ HRESULT addEntry(zip_t* archive, const FileDescriptor& item, const struct stat& 
         zip_source_free(data);
         return archiveError(archive);
     }
-    return describeEntry(archive, static_cast<zip_uint64_t>(added), info,
-                         info.st_size == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE);
+    return describeEntry(archive, static_cast<zip_uint64_t>(added), info, entry.method);
 }
 
 // libzip writes the new archive beside the old one, which the archive's source syncs and renames over

@@ -19,6 +19,7 @@ std::uint64_t combined(DWORD high, DWORD low) {
 } // namespace
 
 ItemBackup::ItemBackup(const Path& item) : m_item(item), m_backup(unusedName(item)), m_state(stateOf(item)) {
+    checkRemovable();
     m_linked = CreateHardLinkW(m_backup.str().c_str(), m_item.str().c_str(), nullptr) != FALSE;
 }
 
@@ -38,9 +39,14 @@ bool ItemBackup::restore() noexcept {
 
 void ItemBackup::release() {
     m_done = true;
-    if (!m_linked || DeleteFileW(m_backup.str().c_str()))
+    if (!m_linked)
         return;
-    const DWORD error = GetLastError();
+    // Written to through a descriptor kept open after its name went: the data since would be lost.
+    const DWORD error = stateOf(m_backup) != m_state          ? ERROR_SHARING_VIOLATION
+                        : DeleteFileW(m_backup.str().c_str()) ? ERROR_SUCCESS
+                                                              : GetLastError();
+    if (error == ERROR_SUCCESS)
+        return;
     MoveFileExW(m_backup.str().c_str(), m_item.str().c_str(), 0);
     throw ::Win32::Exception(error, LANG_LOCATION());
 }
@@ -53,13 +59,17 @@ void ItemBackup::checkRemovable() const {
     CloseHandle(file);
 }
 
-void ItemBackup::removeItem() {
-    m_done = true;
+void ItemBackup::checkUnchanged() const {
     const std::optional<FileState> now = stateOf(m_item);
     if (!now)
         throw ::Win32::Exception(GetLastError(), LANG_LOCATION());
     if (now != m_state)
         throw ::Win32::Exception(ERROR_SHARING_VIOLATION, LANG_LOCATION());
+}
+
+void ItemBackup::removeItem() {
+    m_done = true;
+    checkUnchanged();
     if (!DeleteFileW(m_item.str().c_str()))
         throw ::Win32::Exception(GetLastError(), LANG_LOCATION());
 }

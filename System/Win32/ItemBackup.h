@@ -16,6 +16,8 @@ namespace System::Win32 {
 // once the archive is in place.
 class ItemBackup {
 public:
+    // Throws Win32::Exception (access denied) when the file's name may not be removed: a move that cannot
+    // end is not begun, and no second name is made that could not be removed either.
     explicit ItemBackup(const Path& item);
     ItemBackup(const ItemBackup&) = delete;
     ItemBackup& operator=(const ItemBackup&) = delete;
@@ -24,13 +26,12 @@ public:
 
     bool hasSecondName() const { return m_linked; }
 
-    // Throws Win32::Exception (access denied) unless the file's name may be removed: without a second
-    // name this is checked before anything is packed, so that a move that cannot end is not begun.
-    void checkRemovable() const;
+    // Throws Win32::Exception unless the file's name still names the same file with the size and write
+    // time it had when the backup was made (a sharing violation for a file changed or replaced meanwhile).
+    void checkUnchanged() const;
 
-    // The archive holding the file is in place: the file's name goes, but only while it names the same
-    // file with the size and write time it had when the backup was made. Otherwise the file stays and
-    // Win32::Exception tells why (a sharing violation for a file changed or replaced meanwhile).
+    // The archive holding the file is in place: the file's name goes, but only while checkUnchanged()
+    // holds. Otherwise the file stays and Win32::Exception tells why.
     void removeItem();
 
     // The shell has moved the file into its archive and removed it. Counts only where the file's
@@ -43,8 +44,9 @@ public:
     // than the shell's word trusted. False when the file could not be put back.
     bool restore() noexcept;
 
-    // The move is complete: the second name goes. When it cannot be removed the file gets its name back
-    // and Win32::Exception tells why.
+    // The move is complete: the second name goes, but only while the file is as it was when the backup was
+    // made; otherwise (written to through a descriptor kept open), or when the name cannot be removed, the
+    // file gets its name back and Win32::Exception tells why.
     void release();
 
 private:
@@ -65,6 +67,7 @@ private:
     };
 
     static std::optional<FileState> stateOf(const Path& path) noexcept;
+    void checkRemovable() const;
     bool stillAtItsName() const noexcept;
     void removeSecondName() noexcept;
 

@@ -157,8 +157,8 @@ bool archiveLists(const Path& zipFile, const Path& item) {
 // as a copy and keeps its name until the archive is in place and lists it.
 void moveWithoutSecondName(TemporaryArchive& archive, const Path& zipFile, const Path& fileToBeZipped,
                            ItemBackup& backup) {
-    backup.checkRemovable();
     pack(archive, fileToBeZipped, false);
+    backup.checkUnchanged();
     archive.commit();
     if (!translatingComErrors([&] { return archiveLists(zipFile, fileToBeZipped); }))
         throwInvalidZipFile(zipFile);

@@ -8,7 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -76,6 +80,38 @@ TEST(PlatformReplaceFileTest, KeepsTheReplacedFilesPermissionsOrRefuses) {
             EXPECT_EQ(outcome.group, c.expected.group) << c.label;
         }
     }
+}
+
+std::string accessListOf(const std::string& path) {
+    std::string list(256, '\0');
+    const ssize_t size = ::getxattr(path.c_str(), "system.posix_acl_access", list.data(), list.size());
+    return size < 0 ? "" : list.substr(0, static_cast<std::size_t>(size));
+}
+
+// Root replacing another user's file keeps its owner, so the user can still read it; an access list with a
+// named user goes over whole, so the group gains nothing.
+TEST(PlatformReplaceFileTest, KeepsTheOwnerAndTheAccessList) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give files to another user";
+    TempFolder folder;
+    writeFile(folder.posix("old"), "old");
+    writeFile(folder.posix("new"), "new");
+    ASSERT_EQ(::chown(folder.posix("old").c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(folder.posix("old").c_str(), 0640), 0);
+    const bool withList =
+        std::system(("setfacl -m u:65534:rw '" + folder.posix("old") + "' 2>/dev/null").c_str()) == 0;
+    const std::string list = accessListOf(folder.posix("old"));
+    ASSERT_TRUE(
+        ReplaceFileW(folder.win32("old").c_str(), folder.win32("new").c_str(), nullptr, 0, nullptr, nullptr));
+    struct stat status {};
+    ASSERT_EQ(::stat(folder.posix("old").c_str(), &status), 0);
+    EXPECT_EQ(readFile(folder.posix("old")), "new");
+    EXPECT_EQ(status.st_uid, 65534u);
+    EXPECT_EQ(status.st_gid, 65534u);
+    EXPECT_EQ(status.st_mode & 0777, withList ? 0660u : 0640u) << "the group bits show the list's mask";
+    EXPECT_EQ(accessListOf(folder.posix("old")), list);
+    if (!withList)
+        GTEST_SKIP() << "setfacl is not installed, or the file system has no access lists";
 }
 
 TEST(PlatformReplaceFileTest, ArgumentsItDoesNotOfferAreRefused) {

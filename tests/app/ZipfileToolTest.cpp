@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -293,13 +294,16 @@ TEST_F(ZipfileTool, AMoveWithoutASecondNameKeepsTheFileUntilItsArchiveIsInPlace)
         const char* label;
         fs::perms folder;
         bool oldArchive;     // an archive the user may not write is in the way
+        bool writable;       // the user may write the file, so it can get a second name
         std::string failure; // empty: the move succeeds
     };
     const fs::perms shared = fs::perms::all;
+    const fs::perms sticky = shared | fs::perms::sticky_bit;
     const Case cases[] = {
-        {"a colleague's file in a shared folder", shared, false, ""},
-        {"a colleague's file in a sticky folder", shared | fs::perms::sticky_bit, false, "Access is denied."},
-        {"the final rename refused", shared, true, "Access is denied."},
+        {"a colleague's file in a shared folder", shared, false, false, ""},
+        {"a colleague's file in a sticky folder", sticky, false, false, "Access is denied."},
+        {"a colleague's writable file in a sticky folder", sticky, false, true, "Access is denied."},
+        {"the final rename refused", shared, true, false, "Access is denied."},
     };
     for (const Case& c : cases) {
         const fs::path folder = dir() / "shared";
@@ -307,6 +311,8 @@ TEST_F(ZipfileTool, AMoveWithoutASecondNameKeepsTheFileUntilItsArchiveIsInPlace)
         fs::create_directory(folder);
         fs::permissions(dir(), fs::perms::all);
         writeFile(folder / "c.txt", kText);
+        if (c.writable)
+            fs::permissions(folder / "c.txt", fs::perms::all);
         if (c.oldArchive)
             writeFile(folder / "c.txt.zip", "old");
         fs::permissions(folder, c.folder);
@@ -325,6 +331,27 @@ TEST_F(ZipfileTool, AMoveWithoutASecondNameKeepsTheFileUntilItsArchiveIsInPlace)
         if (c.oldArchive) {
             EXPECT_EQ(text(folder / "c.txt.zip"), "old") << c.label;
         }
+    }
+}
+
+// Beyond the file-size limit a write fails as on a full disk, instead of the limit's signal ending the run
+// with its temporary files left behind.
+TEST_F(ZipfileTool, AFileSizeLimitFailsCleanly) {
+    const std::string content = noise(3 << 20, 5);
+    for (const bool move : {false, true}) {
+        put("big.bin", content);
+        writeFile(dir() / "big.bin.zip", "old");
+        struct rlimit before {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+        const struct rlimit limit = {1 << 20, before.rlim_max};
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        const RunResult run = runTool(
+            move ? std::vector<std::string>{"big.bin", "true"} : std::vector<std::string>{"big.bin"}, dir());
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &before), 0);
+        expectFailure(run, "The file size exceeds the limit allowed and cannot be saved.");
+        EXPECT_TRUE(text(dir() / "big.bin") == content) << move;
+        EXPECT_EQ(text(dir() / "big.bin.zip"), "old") << move;
+        EXPECT_EQ(listFolder(dir()), (std::vector<std::string>{"big.bin", "big.bin.zip"})) << move;
     }
 }
 

@@ -123,11 +123,17 @@ TEST(PlatformComArchiveUpdateTest, EntriesAreStoredOrDeflatedAsZipDoes) {
         {"empty", "", kStored, 10},
         {"one byte", "x", kDeflate, 20},
         {"text", sampleText(100), kDeflate, 20},
+        // A file that reports no size but holds data, as those of /proc do.
+        {"/proc/version", readFile("/proc/version"), kDeflate, 20},
     };
     ShellSession shell;
     for (const auto& c : cases) {
         Sandbox box;
         writeFile(box.item, c.content);
+        if (c.label[0] == '/') { // the item links to that file
+            ASSERT_EQ(::unlink(box.item.c_str()), 0);
+            ASSERT_EQ(::symlink(c.label, box.item.c_str()), 0) << c.label;
+        }
         ASSERT_EQ(shell.copy(box.archive, box.item), S_OK) << c.label;
         EXPECT_EQ(onlyEntry(box.archive).content, c.content) << c.label;
         const HeaderFields fields = onlyHeaders(box.archive);

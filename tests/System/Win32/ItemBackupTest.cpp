@@ -1,5 +1,6 @@
 // Tests of the second name that lets a file moved into an archive be put back.
 #include "System/Win32/ItemBackup.h"
+#include "Win32/Exception.h"
 
 #include "tests/System/TemporaryFolder.h"
 #include "tests/System/Win32/Snapshot.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -22,6 +24,7 @@ TEST(ItemBackupTest, PutsAMovedFileBackUnlessTheMoveIsComplete) {
         End end;
         bool restored;
         Snapshot after;
+        bool writtenThrough = false; // after it was taken, through a descriptor opened before
     } cases[] = {
         {"not taken", false, false, false, End::Destroy, true, {{"a.txt", "data"}}},
         {"not taken, released", false, false, false, End::Release, true, {{"a.txt", "data"}}},
@@ -50,14 +53,25 @@ TEST(ItemBackupTest, PutsAMovedFileBackUnlessTheMoveIsComplete) {
          End::Destroy,
          false,
          {{"a.txt", "new"}, {"a.txt.*.tmp", "data"}}},
+        {"taken, written to through an open descriptor, released",
+         true,
+         true,
+         false,
+         End::Release,
+         true,
+         {{"a.txt", "data, and more"}},
+         true},
     };
     for (const auto& c : cases) {
         TemporaryFolder folder;
         folder.write(u"a.txt", "data");
+        std::ofstream open(folder.posix(u"a.txt"), std::ios::app);
         {
             ItemBackup backup(folder.path(u"a.txt"));
             if (c.taken)
                 std::filesystem::remove(folder.posix(u"a.txt"));
+            if (c.writtenThrough)
+                open << ", and more" << std::flush;
             if (c.reported)
                 backup.itemMoved();
             if (c.nameTakenSince)
@@ -65,8 +79,11 @@ TEST(ItemBackupTest, PutsAMovedFileBackUnlessTheMoveIsComplete) {
             if (c.end == End::Restore) {
                 EXPECT_EQ(backup.restore(), c.restored) << c.name;
             }
-            if (c.end == End::Release)
+            if (c.end == End::Release && c.writtenThrough) {
+                EXPECT_THROW(backup.release(), Win32::Exception) << c.name;
+            } else if (c.end == End::Release) {
                 backup.release();
+            }
         }
         EXPECT_EQ(snapshotOf(folder.posix()), c.after) << c.name;
     }
