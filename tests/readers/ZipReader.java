@@ -1,0 +1,54 @@
+// Reads every entry of a ZIP archive with java.util.zip; prints one line per entry: the name's bytes in
+// hex, the size and the CRC-32 of the bytes read. "file PATH" reads through the central directory
+// (ZipFile), "stream" reads standard input front to back by its local headers (ZipInputStream).
+import java.io.IOException;
+import java.io.InputStream;
+import java.nio.charset.StandardCharsets;
+import java.util.Enumeration;
+import java.util.zip.CRC32;
+import java.util.zip.ZipEntry;
+import java.util.zip.ZipFile;
+import java.util.zip.ZipInputStream;
+
+public final class ZipReader {
+    private static final byte[] buffer = new byte[1 << 20];
+
+    public static void main(String[] args) throws IOException {
+        if (args[0].equals("file")) {
+            try (ZipFile archive = new ZipFile(args[1])) {
+                for (Enumeration<? extends ZipEntry> e = archive.entries(); e.hasMoreElements();) {
+                    ZipEntry entry = e.nextElement();
+                    try (InputStream data = archive.getInputStream(entry)) {
+                        print(entry, data);
+                    }
+                }
+            }
+        } else {
+            // ZipInputStream checks the size and CRC-32 of each entry against its headers.
+            try (ZipInputStream archive = new ZipInputStream(System.in)) {
+                for (ZipEntry entry; (entry = archive.getNextEntry()) != null;)
+                    print(entry, archive);
+            }
+        }
+    }
+
+    private static void print(ZipEntry entry, InputStream data) throws IOException {
+        CRC32 crc = new CRC32();
+        long size = 0;
+        for (int got; (got = data.read(buffer)) > 0; size += got)
+            crc.update(buffer, 0, got);
+        if (entry.getSize() != -1 && entry.getSize() != size)
+            fail(entry, size + " bytes read, " + entry.getSize() + " declared");
+        if (entry.getCrc() != -1 && entry.getCrc() != crc.getValue())
+            fail(entry, String.format("CRC-32 %08x read, %08x declared", crc.getValue(), entry.getCrc()));
+        StringBuilder name = new StringBuilder();
+        for (byte b : entry.getName().getBytes(StandardCharsets.UTF_8))
+            name.append(String.format("%02x", b));
+        System.out.printf("%s %d %08x%n", name, size, crc.getValue());
+    }
+
+    private static void fail(ZipEntry entry, String why) {
+        System.err.println(entry.getName() + ": " + why);
+        System.exit(1);
+    }
+}
