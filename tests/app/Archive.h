@@ -19,7 +19,7 @@ using Entry = ZipEntry;
 std::optional<std::vector<Entry>> readArchive(const std::filesystem::path& path,
                                               std::uint64_t contentLimit = 64 << 20);
 
-// The readers that do not read every byte of every entry as libzip reads it, each as "name: what it
+// The readers that do not read every byte of every entry as libzip lists it, each as "name: what it
 // did" (see ZipReaders::rejecting for a reader that cannot run). To keep the suites quick, a reader
 // that starts slowly reads only the first archive of each test, and an archive holding more than
 // 1 GiB is read only by the readers that read large data fast: the archives within one test differ

@@ -42,6 +42,10 @@ struct Case {
     bool move;
 };
 
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.size << " bytes, " << (c.move ? "moved" : "copied");
+}
+
 class SizeBoundary : public testing::TestWithParam<Case> {};
 
 TEST_P(SizeBoundary, EveryReaderReadsTheWholeFile) {

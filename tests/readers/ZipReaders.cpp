@@ -149,30 +149,14 @@ std::optional<std::vector<Listed>> listingOf(const std::string& path) {
     zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
     if (archive == nullptr)
         return std::nullopt;
-    std::optional<std::vector<Listed>> entries(std::in_place);
-    std::vector<char> buffer(1 << 20);
-    for (zip_int64_t i = 0; entries && i < zip_get_num_entries(archive, 0); ++i) {
-        zip_stat_t status;
-        zip_file_t* file =
-            zip_stat_index(archive, i, 0, &status) == 0 ? zip_fopen_index(archive, i, 0) : nullptr;
-        if (file == nullptr) {
-            entries.reset();
-            break;
-        }
-        Listed entry{status.name};
-        zip_int64_t got = 0;
-        while ((got = zip_fread(file, buffer.data(), buffer.size())) > 0) {
-            entry.crc = crcAfter(entry.crc, buffer.data(), static_cast<std::size_t>(got));
-            entry.size += got;
-        }
-        // libzip checks the size and the CRC-32 at the end of the entry: a mismatch fails the read.
-        if (zip_fclose(file) != 0 || got < 0)
-            entries.reset();
-        else
-            entries->push_back(entry);
-    }
+    std::vector<Listed> entries;
+    zip_stat_t status;
+    for (zip_int64_t i = 0;
+         i < zip_get_num_entries(archive, 0) && zip_stat_index(archive, i, 0, &status) == 0; ++i)
+        entries.push_back({status.name, status.size, status.crc});
+    const bool complete = static_cast<zip_int64_t>(entries.size()) == zip_get_num_entries(archive, 0);
     zip_discard(archive);
-    return entries;
+    return complete ? std::optional(entries) : std::nullopt;
 }
 
 const std::vector<Reader>& readers() {

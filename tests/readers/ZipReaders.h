@@ -25,8 +25,8 @@ std::ostream& operator<<(std::ostream& out, const Listed& entry);
 // The CRC-32 of `count` bytes after bytes whose CRC-32 is `crc` (0 for none).
 std::uint32_t crcAfter(std::uint32_t crc, const void* bytes, std::size_t count);
 
-// The entries of the archive at `path` as libzip reads them, every byte inflated to take the CRC-32;
-// nothing when libzip cannot open the archive or read an entry to its end.
+// The entries of the archive at `path` as libzip finds them in its central directory, with its
+// consistency checks; nothing when libzip cannot open the archive.
 std::optional<std::vector<Listed>> listingOf(const std::string& path);
 
 // What a reader's standard output holds.
