@@ -69,9 +69,11 @@ std::string excerpt(const std::string& text) {
     return text.size() <= kLimit ? text : text.substr(0, kLimit) + "...";
 }
 
-// The end of `text`, where a program's last words say why it stopped.
-std::string lastWords(const std::string& text) {
+// The end of `text` without its last line end, where a program's last words say why it stopped.
+std::string lastWords(std::string text) {
     constexpr std::size_t kLimit = 600;
+    while (text.ends_with('\n'))
+        text.pop_back();
     return text.size() <= kLimit ? text : "..." + text.substr(text.size() - kLimit);
 }
 
@@ -178,7 +180,7 @@ const std::vector<Reader>& readers() {
             {"bsdtarStreaming", "command -v bsdtar", "bsdtar is not installed (libarchive-tools)",
              "cat %s | bsdtar -xOf -", Output::Bytes, true, false},
             {"python", "test -x " + python, "python3 was not found when the build was configured (python3)",
-             python + " " + script("zipreader.py") + " %s", Output::Listing, true, false},
+             python + " " + script("zipreader.py") + " %s", Output::Listing, false, false},
             {"javaZipFile", java, noJava, javaReader("file") + " %s", Output::Listing, false, false},
             {"javaZipInputStream", java, noJava, "cat %s | " + javaReader("stream"), Output::Listing, false,
              false},
