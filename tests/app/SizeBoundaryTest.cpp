@@ -1,5 +1,4 @@
-// The slow group: files of 4 GiB less two bytes, 4 GiB less one byte and exactly 4 GiB, where sizes
-// stop fitting the 32-bit fields of a ZIP archive, packed by the tool and read back whole by every reader.
+// The slow group: files around 4 GiB packed by the tool and read back whole by every reader.
 #include "tests/app/Archive.h"
 #include "tests/app/ToolRun.h"
 
@@ -73,6 +72,8 @@ std::string caseName(const testing::TestParamInfo<Case>& info) {
     return name.str();
 }
 
+// 4 GiB less two bytes, less one byte and exactly 4 GiB: where a size stops fitting the 32-bit fields of
+// the ZIP headers, and the value 0xFFFFFFFF itself means "see the ZIP64 field".
 INSTANTIATE_TEST_SUITE_P(AroundFourGibibytes, SizeBoundary,
                          testing::Values(Case{0xFFFFFFFE, false}, Case{0xFFFFFFFE, true},
                                          Case{0xFFFFFFFF, false}, Case{0xFFFFFFFF, true},

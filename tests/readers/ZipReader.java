@@ -1,6 +1,4 @@
-// Reads every entry of a ZIP archive with java.util.zip; prints one line per entry: the name's bytes in
-// hex, the size and the CRC-32 of the bytes read. "file PATH" reads through the central directory
-// (ZipFile), "stream" reads standard input front to back by its local headers (ZipInputStream).
+// A ZIP reader of the archive checks: java.util.zip reads every entry back and lists it.
 import java.io.IOException;
 import java.io.InputStream;
 import java.nio.charset.StandardCharsets;
@@ -13,6 +11,8 @@ import java.util.zip.ZipInputStream;
 public final class ZipReader {
     private static final byte[] buffer = new byte[1 << 20];
 
+    // "file PATH" reads through the central directory (ZipFile), "stream" reads standard input front to
+    // back by its local headers (ZipInputStream).
     public static void main(String[] args) throws IOException {
         if (args[0].equals("file")) {
             try (ZipFile archive = new ZipFile(args[1])) {
@@ -32,6 +32,8 @@ public final class ZipReader {
         }
     }
 
+    // Reads the entry's bytes and prints its line: the name's UTF-8 bytes in hex, the size and the
+    // CRC-32 of the bytes read; a size or CRC-32 other than its headers' ends the run.
     private static void print(ZipEntry entry, InputStream data) throws IOException {
         CRC32 crc = new CRC32();
         long size = 0;

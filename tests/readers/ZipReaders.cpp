@@ -1,5 +1,4 @@
-// Test helper: the ZIP readers of other programs and languages, run on an archive and checked against
-// the entries it should hold.
+// Test helper: the ZIP readers run on an archive and checked against the entries it should hold.
 #include "tests/readers/ZipReaders.h"
 
 #include <zip.h>

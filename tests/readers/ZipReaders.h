@@ -1,5 +1,4 @@
-// Test helper: other programs that read ZIP archives, each reading back every byte of every entry, and
-// what they read compared with what the archive should hold.
+// Test helper: other programs that read ZIP archives back, byte for byte, checked against the entries.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Reads every entry of a ZIP archive with Go's archive/zip; prints one line per entry: the name's bytes
-// in hex, the size and the CRC-32 of the bytes read.
+// A ZIP reader of the archive checks: Go's archive/zip reads every entry back and lists it.
 package main
 
 import (
@@ -11,6 +10,7 @@ import (
 	"os"
 )
 
+// Prints a line per entry: the name's bytes in hex, the size and the CRC-32 of the bytes read.
 func main() {
 	archive, err := zip.OpenReader(os.Args[1])
 	if err != nil {

@@ -1,19 +1,18 @@
-# Reads every entry of a ZIP archive with Perl; prints one line per entry: the name's bytes in hex, the
-# size and the CRC-32 of the bytes read. "central PATH" reads through the central directory
-# (Archive::Zip), "stream" reads standard input front to back by its local headers
-# (IO::Uncompress::Unzip).
+# A ZIP reader of the archive checks: Perl's Archive::Zip or IO::Uncompress::Unzip reads every entry back.
 use strict;
 use warnings;
 use Compress::Zlib qw(crc32);
 
 binmode STDOUT;
 
+# An entry's line: the name's bytes in hex, the size and the CRC-32 of the bytes read.
 sub entry_line {
     my ($name, $size, $crc) = @_;
     utf8::encode($name) if utf8::is_utf8($name); # Archive::Zip gives the characters of a UTF-8 name
     return sprintf("%s %d %08x\n", unpack("H*", $name), $size, $crc);
 }
 
+# Through the central directory.
 sub read_central {
     my ($path) = @_;
     require Archive::Zip;
@@ -37,6 +36,7 @@ sub read_central {
     }
 }
 
+# Standard input front to back, by the local headers.
 sub read_stream {
     require IO::Uncompress::Unzip;
     my $archive = IO::Uncompress::Unzip->new(\*STDIN, Strict => 1)
