@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -105,18 +106,31 @@ Finished runReading(const std::string& command, const std::function<void(const c
     return finished;
 }
 
+// An entry line of a listing reader: the name's bytes in hex, the size, the CRC-32 in hex.
+std::optional<Listed> entryOf(const std::string& line) {
+    const std::size_t first = line.find(' ');
+    const std::size_t second = first == std::string::npos ? first : line.find(' ', first + 1);
+    const std::optional<std::string> name = unhex(line.substr(0, first));
+    if (second == std::string::npos || !name)
+        return std::nullopt;
+    Listed entry{*name};
+    const char* const end = line.data() + line.size();
+    const auto size = std::from_chars(line.data() + first + 1, line.data() + second, entry.size);
+    const auto crc = std::from_chars(line.data() + second + 1, end, entry.crc, 16);
+    if (size.ec != std::errc() || size.ptr != line.data() + second || crc.ec != std::errc() || crc.ptr != end)
+        return std::nullopt;
+    return entry;
+}
+
 // Nothing when a listing reader printed exactly `expected`.
 std::optional<std::string> listingProblem(const std::string& output, const std::vector<Listed>& expected) {
     std::vector<Listed> read;
     std::istringstream lines(output);
     for (std::string line; std::getline(lines, line);) {
-        const std::size_t first = line.find(' ');
-        const std::size_t second = line.find(' ', first == std::string::npos ? first : first + 1);
-        const std::optional<std::string> name = unhex(line.substr(0, first));
-        if (second == std::string::npos || !name)
+        const std::optional<Listed> entry = entryOf(line);
+        if (!entry)
             return "printed \"" + excerpt(line) + "\", not an entry line";
-        read.push_back({*name, std::stoull(line.substr(first + 1, second - first - 1)),
-                        static_cast<std::uint32_t>(std::stoul(line.substr(second + 1), nullptr, 16))});
+        read.push_back(*entry);
     }
     if (read != expected)
         return "read" + shown(read) + "\ninstead of" + shown(expected);
