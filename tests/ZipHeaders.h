@@ -131,7 +131,8 @@ constexpr std::uint64_t kLargestSureDeflateSize = 4293656963;
 
 // What is wrong with the headers of the archive at `path`, one line each; empty when local and central
 // headers agree and ZIP64 fields are exactly where they are needed: in the central header one value per
-// 32-bit field at 0xFFFFFFFF, in the local header both sizes, and only for a file that could need them.
+// 32-bit field at 0xFFFFFFFF, in the local header both sizes, and only for a file whose deflated size could
+// overflow.
 inline std::string headerFaults(const std::string& path) {
     const auto headers = readHeaders(path);
     if (!headers)
@@ -146,9 +147,12 @@ inline std::string headerFaults(const std::string& path) {
         if (central.zip64Length.value_or(0) != 8 * central.zip64Pointers ||
             central.zip64Length.has_value() != (central.zip64Pointers > 0))
             faults += entry + "the central ZIP64 field does not match its 32-bit fields\n";
+        // The 32-bit fields point to it only where a size does not fit them; below that the field is room
+        // that went unused.
         const bool localNeeded = central.size > kLargestSureDeflateSize;
+        const bool overflows = central.size >= 0xFFFFFFFF || central.compressedSize >= 0xFFFFFFFF;
         if (local.zip64Length.has_value() != localNeeded || local.zip64Length.value_or(16) != 16 ||
-            local.zip64Pointers != (localNeeded ? 2 : 0))
+            local.zip64Pointers != (overflows ? 2 : 0))
             faults += entry + "the local ZIP64 field is not exactly where a size could overflow\n";
     }
     return faults;

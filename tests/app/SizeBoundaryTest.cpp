@@ -1,4 +1,6 @@
-// The slow group: files around 4 GiB packed by the tool and read back whole by every reader.
+// The slow group: files around 4 GiB packed by the tool, their headers checked, and read back whole by every
+// reader.
+#include "tests/ZipHeaders.h"
 #include "tests/app/Archive.h"
 #include "tests/app/ToolRun.h"
 
@@ -63,7 +65,14 @@ TEST_P(SizeBoundary, EveryReaderReadsTheWholeFile) {
     EXPECT_EQ(fs::exists(item), !c.move);
     const fs::path archive = fs::path(folder.path()) / "big.bin.zip";
     EXPECT_EQ(ZipReaders::listingOf(archive), expected) << "libzip";
-    EXPECT_EQ(everyReaderRejecting(archive, expected), std::vector<std::string>{});
+    EXPECT_EQ(headerFaults(archive), "");
+    const auto headers = readHeaders(archive);
+    ASSERT_TRUE(headers.has_value());
+    EXPECT_EQ(headers->zip64EndRecords, c.size >= 0xFFFFFFFF) << "ZIP64 end records as zip writes them";
+    // A move writes the same archive as a copy: the readers take their minutes once per size.
+    if (!c.move) {
+        EXPECT_EQ(everyReaderRejecting(archive, expected), std::vector<std::string>{});
+    }
 }
 
 std::string caseName(const testing::TestParamInfo<Case>& info) {
