@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a run of about 30 s of each fuzz target (clang, libFuzzer, with the
-# sanitizers), the whole suite under ASan, UBSan and LeakSanitizer, then the whole suite in a Release
-# build; all with warnings as errors. Last, the tool's own run command packs its sample file.
+# sanitizers), the whole suite under ASan, UBSan and LeakSanitizer (but the slow group), then the whole
+# suite in a Release build with the slow group; all with warnings as errors. Then the Debian package is
+# built from the Release build, checked, installed, used and removed, and last the tool's own run
+# command packs its sample file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps
