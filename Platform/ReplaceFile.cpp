@@ -1,5 +1,5 @@
 // ReplaceFileW: an existing file replaced by another in one step, keeping its permissions and owner.
-#include "Platform/FileSync.h"
+#include "Platform/DurableRename.h"
 #include "Platform/LastError.h"
 #include "Platform/PathText.h"
 
@@ -76,13 +76,10 @@ BOOL ReplaceFileW(LPCWSTR replacedFileName, LPCWSTR replacementFileName, LPCWSTR
             return Platform::failWith(refused);
         if (!takeOverPermissions(*replacement, *replaced, status))
             return Platform::failWith(Platform::win32Error(errno, *replacement));
-        const bool writeThrough = (flags & REPLACEFILE_WRITE_THROUGH) != 0;
-        if (writeThrough && !Platform::syncPath(*replacement, O_RDONLY | O_NOFOLLOW))
-            return Platform::failWith(Platform::win32Error(errno, *replacement));
-        if (::rename(replacement->c_str(), replaced->c_str()) != 0)
-            return Platform::failWith(Platform::win32Error(errno, *replaced));
-        if (writeThrough && !Platform::syncFolderOf(*replaced))
-            return Platform::failWith(Platform::win32Error(errno, *replaced));
+        if (const DWORD error =
+                Platform::renameFile(*replacement, *replaced, true, (flags & REPLACEFILE_WRITE_THROUGH) != 0);
+            error != ERROR_SUCCESS)
+            return Platform::failWith(error);
         return Platform::succeed();
     });
 }

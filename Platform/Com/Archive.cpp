@@ -6,24 +6,6 @@
 
 namespace Platform::Com {
 
-namespace {
-
-// A libzip error record that is released when it goes out of scope.
-class ZipError {
-public:
-    ZipError() { zip_error_init(&m_error); }
-    ~ZipError() { zip_error_fini(&m_error); }
-    ZipError(const ZipError&) = delete;
-    ZipError& operator=(const ZipError&) = delete;
-
-    zip_error_t* get() { return &m_error; }
-
-private:
-    zip_error_t m_error;
-};
-
-} // namespace
-
 HRESULT openArchive(const std::string& path, int flags, ArchiveHandle& archive, ReplacementCheck check) {
     archive.reset();
     ZipError error;

@@ -11,6 +11,20 @@
 
 namespace Platform::Com {
 
+// A libzip error record that is released when it goes out of scope.
+class ZipError {
+public:
+    ZipError() { zip_error_init(&m_error); }
+    ~ZipError() { zip_error_fini(&m_error); }
+    ZipError(const ZipError&) = delete;
+    ZipError& operator=(const ZipError&) = delete;
+
+    zip_error_t* get() { return &m_error; }
+
+private:
+    zip_error_t m_error;
+};
+
 struct ArchiveDiscard {
     void operator()(zip_t* archive) const { zip_discard(archive); }
 };

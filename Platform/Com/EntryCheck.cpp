@@ -1,7 +1,7 @@
 // The read-back of an entry: libzip's view of the archive against what was handed to it.
 #include "Platform/Com/EntryCheck.h"
 
-#include <zip.h>
+#include "Platform/Com/Archive.h"
 
 #include <cerrno>
 #include <cstring>
@@ -26,16 +26,14 @@ int openFailure(const zip_error_t& error) {
 }
 
 zip_t* openChecked(const std::string& path, int& failure) {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* file = zip_source_file_create(path.c_str(), 0, -1, &error);
+    ZipError error;
+    zip_source_t* file = zip_source_file_create(path.c_str(), 0, -1, error.get());
     zip_t* archive =
-        file != nullptr ? zip_open_from_source(file, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr;
+        file != nullptr ? zip_open_from_source(file, ZIP_RDONLY | ZIP_CHECKCONS, error.get()) : nullptr;
     if (archive == nullptr) {
         zip_source_free(file);
-        failure = openFailure(error);
+        failure = openFailure(*error.get());
     }
-    zip_error_fini(&error);
     return archive;
 }
 
