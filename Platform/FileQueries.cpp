@@ -2,32 +2,15 @@
 #include "Platform/FileStatus.h"
 #include "Platform/LastError.h"
 #include "Platform/PathText.h"
+#include "Platform/WorkingDirectory.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <optional>
 #include <string>
-
-namespace {
-
-// The working directory however long it is: getcwd into a buffer that grows until it fits.
-std::optional<std::string> workingDirectory() {
-    std::string buffer(256, '\0');
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE) {
-            return std::nullopt;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-    buffer.resize(std::strlen(buffer.c_str()));
-    return buffer;
-}
-
-} // namespace
 
 DWORD GetFileAttributesW(LPCWSTR fileName) {
     return Platform::guarded(INVALID_FILE_ATTRIBUTES, [&] {
@@ -61,7 +44,7 @@ BOOL DeleteFileW(LPCWSTR fileName) {
 
 DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer) {
     return Platform::guarded(DWORD{0}, [&] {
-        const auto directory = workingDirectory();
+        const auto directory = Platform::workingDirectory();
         if (!directory) {
             Platform::failWith(Platform::win32Error(errno));
             return DWORD{0};

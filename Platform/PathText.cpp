@@ -3,6 +3,8 @@
 
 #include "Platform/LastError.h"
 
+#include <algorithm>
+
 namespace Platform {
 
 namespace {
@@ -12,6 +14,8 @@ constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kReservedBase = 0xF000;
 constexpr char32_t kInvalid = 0xFFFFFFFF;
 
+// The characters a Win32 path text may not hold in a name; the separator '/' aside, they travel as
+// U+F000 plus their value.
 bool isReserved(char32_t c) {
     switch (c) {
     case U':':
@@ -26,6 +30,31 @@ bool isReserved(char32_t c) {
     default:
         return c >= 1 && c <= 31;
     }
+}
+
+// The reserved characters a path text given to the system may still not hold. Controls name
+// themselves there, as the path rules let most of them through and a POSIX name may hold them.
+bool isRefusedInPath(char32_t c) {
+    return isReserved(c) && c >= 32;
+}
+
+// White space as the path rules trim it from the ends of a text (Unicode White_Space).
+bool isWhiteSpace(char32_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 || c == 0x180E ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+           c == 0x3000;
+}
+
+// Whether the path rules change a text that ends (or begins) with `c`: they trim white space and drop
+// a quote mark.
+bool changesAtAnEnd(char32_t c) {
+    return isWhiteSpace(c) || c == U'"' || c == U'\'';
+}
+
+// Whether `c` has a stand-in U+F000 plus its value: the reserved characters, and the name-end
+// characters and the dot below U+0100.
+bool hasStandIn(char32_t c) {
+    return isReserved(c) || (c < 0x100 && (changesAtAnEnd(c) || c == U'.'));
 }
 
 bool isWildcard(char32_t c) {
@@ -51,14 +80,6 @@ char32_t nextCodePoint(std::u16string_view text, std::size_t& pos) {
     }
     const char32_t low = text[pos++];
     return 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-}
-
-// The character a Win32 name's U+F0xx stands for, or the code point itself.
-char32_t unmapReserved(char32_t c) {
-    if (c > kReservedBase && c < kReservedBase + 0x80 && isReserved(c - kReservedBase)) {
-        return c - kReservedBase;
-    }
-    return c;
 }
 
 void appendUtf8(std::string& out, char32_t c) {
@@ -137,6 +158,37 @@ char32_t nextUtf8CodePoint(const std::string& text, std::size_t& pos) {
     return c;
 }
 
+// The code points of a UTF-8 name; bytes that are not valid UTF-8 become U+FFFD.
+std::u32string codePointsOf(const std::string& name) {
+    std::u32string codePoints;
+    for (std::size_t pos = 0; pos < name.size();) {
+        codePoints += nextUtf8CodePoint(name, pos);
+    }
+    return codePoints;
+}
+
+// Whether the path rules refuse a name that begins this way: "..." and "..x", but not "..".
+bool startsWithRefusedDots(const std::u32string& name) {
+    return name.size() > 2 && name[0] == U'.' && name[1] == U'.';
+}
+
+// Appends one POSIX name in its Win32 form: reserved characters as their stand-ins, and so a last
+// character the path rules would change at the end of a text and the first dot of a name they refuse.
+// Trailing white space that has no stand-in becomes U+FFFD: left as it is, it would be trimmed, and the
+// text would name the sibling without it.
+void appendName(std::u16string& text, const std::string& posixName) {
+    std::u32string name = codePointsOf(posixName);
+    if (startsWithRefusedDots(name)) {
+        name[0] = kReservedBase + U'.';
+    }
+    if (!name.empty()) {
+        name.back() = nameEndForm(name.back()).value_or(kReplacement);
+    }
+    for (const char32_t c : name) {
+        appendUtf16(text, isReserved(c) ? kReservedBase + c : c);
+    }
+}
+
 std::optional<std::string> refuse(DWORD error) {
     SetLastError(error);
     return std::nullopt;
@@ -166,10 +218,10 @@ std::optional<std::string> toPosixPath(const char16_t* win32Text) {
             path += '/';
             continue;
         }
-        if (c == kInvalid || isReserved(c)) {
+        if (c == kInvalid || isRefusedInPath(c)) {
             return refuse(ERROR_INVALID_NAME);
         }
-        appendUtf8(path, unmapReserved(c));
+        appendUtf8(path, fromStandIn(c));
     }
     return path;
 }
@@ -177,23 +229,38 @@ std::optional<std::string> toPosixPath(const char16_t* win32Text) {
 std::u16string toWin32Text(const std::string& posixText) {
     std::u16string text;
     text.reserve(posixText.size());
-    for (std::size_t pos = 0; pos < posixText.size();) {
-        const char32_t c = nextUtf8CodePoint(posixText, pos);
-        if (c == U'/') {
+    for (std::size_t start = 0; start <= posixText.size();) {
+        const std::size_t end = std::min(posixText.find('/', start), posixText.size());
+        appendName(text, posixText.substr(start, end - start));
+        if (end < posixText.size()) {
             text += u'\\';
-        } else if (isReserved(c)) {
-            text += static_cast<char16_t>(kReservedBase + c);
-        } else {
-            appendUtf16(text, c);
         }
+        start = end + 1;
     }
     return text;
+}
+
+std::optional<char32_t> nameEndForm(char32_t c) {
+    if (!changesAtAnEnd(c)) {
+        return c;
+    }
+    if (!hasStandIn(c)) {
+        return std::nullopt;
+    }
+    return kReservedBase + c;
+}
+
+char32_t fromStandIn(char32_t c) {
+    if (c > kReservedBase && c < kReservedBase + 0x100 && hasStandIn(c - kReservedBase)) {
+        return c - kReservedBase;
+    }
+    return c;
 }
 
 bool isSearchPattern(std::u16string_view name) {
     for (std::size_t pos = 0; pos < name.size();) {
         const char32_t c = nextCodePoint(name, pos);
-        if (c == kInvalid || (isReserved(c) && !isWildcard(c))) {
+        if (c == kInvalid || (isRefusedInPath(c) && !isWildcard(c))) {
             return false;
         }
     }

@@ -1,10 +1,9 @@
 // The command-line entry: zipfile FILE [true].
-#include "Lang/CharClass.h"
 #include "Lang/Exception.h"
 #include "Lang/Throw.h"
-#include "Lang/Utf8.h"
 #include "System/Path.h"
 #include "System/Win32/ZipFile.h"
+#include "app/ItemWord.h"
 
 #include <QString>
 
@@ -22,30 +21,22 @@ Lang::String toText(const QString& text) {
     return units.substr(0, units.find(u'\0'));
 }
 
-bool isChangedAtTheEnds(char16_t unit) {
-    return Lang::isSpace(unit) || unit == u'"' || unit == u'\'';
-}
-
-// The archive is named after the word as typed, while building a path trims white space and quote
-// marks at its ends: ' a.txt' would pack a.txt into ' a.txt.zip', or move another file. Such a
-// word, and one that is not valid UTF-8 (it would name another file), is refused before anything is
-// touched.
-void refuseAmbiguousItem(const char* word, const QString& item) {
-    const Lang::String text = toText(item);
-    const bool changedAtTheEnds =
-        !text.empty() && (isChangedAtTheEnds(text.front()) || isChangedAtTheEnds(text.back()));
-    if (changedAtTheEnds || !Lang::isValidUtf8(word))
-        LANG_THROW(Lang::Exception(u"Invalid zip file: " + text, Lang::unknownLocation()));
+// No word, or more than two: the tool would guess what was meant (zipfile *.log would pack only the
+// first match), so it refuses before anything is touched.
+void requireOneOrTwoWords(int argc) {
+    if (argc < 2 || argc > 3)
+        LANG_THROW(Lang::Exception(u"usage: zipfile FILE [true]", Lang::unknownLocation()));
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    requireOneOrTwoWords(argc);
     const QString item = argument(argc, argv, 1);
-    if (argc > 1)
-        refuseAmbiguousItem(argv[1], item);
-    const System::Path fileToBeZipped(toText(item));
-    const System::Path zipFile(toText(QString(item).append(QString::fromUtf8(".zip"))));
+    const Lang::String itemText = App::itemText(argv[1], toText(item));
+    const System::Path fileToBeZipped(itemText);
+    // The word's own end is never mapped, so ".zip" goes after the mapped text as after the word.
+    const System::Path zipFile(itemText + toText(QString::fromUtf8(".zip")));
     const bool moveFile = argument(argc, argv, 2).toLower().compare(QString("true"), Qt::CaseSensitive) == 0;
     System::Win32::ZipFile::zip(zipFile, fileToBeZipped, moveFile);
     return 0;

@@ -3,16 +3,13 @@
 
 #include "Lang/StringCast.h"
 #include "Lang/Utf8.h"
+#include "Platform/PathText.h"
 
 #include <algorithm>
 
 namespace App {
 
 namespace {
-
-constexpr char16_t kFirstStandIn = 0xF001;
-constexpr char16_t kLastStandIn = 0xF07F;
-constexpr char16_t kStandInBase = 0xF000;
 
 bool isLineEnd(char16_t unit) {
     return unit == u'\n' || unit == u'\r';
@@ -23,8 +20,9 @@ void dropTrailingLineEnd(Lang::String& text) {
         text.pop_back();
 }
 
-char16_t reservedCharacter(char16_t unit) {
-    return unit >= kFirstStandIn && unit <= kLastStandIn ? unit - kStandInBase : unit;
+// Every stand-in is one unit, and so is what it stands for.
+char16_t standsFor(char16_t unit) {
+    return static_cast<char16_t>(Platform::fromStandIn(unit));
 }
 
 bool isControl(char16_t unit) {
@@ -52,7 +50,7 @@ Lang::String oneLine(const Lang::String& text) {
 std::string uncaughtLine(const char* what) {
     Lang::String text = Xtl::string_cast<Lang::String>(std::string(what));
     // Stand-ins first: one for CR or LF at the end is a line end like any other.
-    std::transform(text.begin(), text.end(), text.begin(), reservedCharacter);
+    std::transform(text.begin(), text.end(), text.begin(), standsFor);
     dropTrailingLineEnd(text);
     return "zipfile: " + Lang::toUtf8(oneLine(text)) + "\n";
 }

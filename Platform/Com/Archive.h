@@ -39,4 +39,13 @@ HRESULT openArchive(const std::string& path, int flags, ArchiveHandle& archive, 
 // HRESULT of the cause that kept it from being read.
 HRESULT checkArchive(const std::string& path);
 
+// The index of the entry named `name` (a POSIX name, UTF-8), or -1: the name as stored, byte for byte,
+// or else as libzip decodes the names other writers store in code page 437.
+zip_int64_t locateEntry(zip_t* archive, const std::string& name);
+
+// The encoding flag for adding an entry named `name`. libzip marks a name UTF-8 only when it holds no
+// control other than TAB, CR and LF, and refuses to add any other as UTF-8; such a name is stored as
+// it is, without the mark, as zip stores it.
+zip_flags_t entryNameEncoding(const std::string& name);
+
 } // namespace Platform::Com

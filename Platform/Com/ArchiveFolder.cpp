@@ -51,7 +51,7 @@ private:
         ArchiveHandle archive;
         if (const HRESULT opened = openArchive(path(), ZIP_RDONLY, archive); FAILED(opened))
             return opened;
-        if (zip_name_locate(archive.get(), entryName->c_str(), 0) < 0)
+        if (locateEntry(archive.get(), *entryName) < 0)
             return S_FALSE;
         return makeFolderItem(toWin32Text(*entryName), item);
     }

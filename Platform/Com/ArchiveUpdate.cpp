@@ -79,7 +79,7 @@ HRESULT archiveError(zip_t* archive) {
 
 // A replaced entry goes away whole (with its comment and extra fields); the new one is added anew.
 HRESULT removeEntryNamed(zip_t* archive, const std::string& name) {
-    const zip_int64_t existing = zip_name_locate(archive, name.c_str(), 0);
+    const zip_int64_t existing = locateEntry(archive, name);
     if (existing < 0)
         return S_OK;
     return zip_delete(archive, static_cast<zip_uint64_t>(existing)) == 0 ? S_OK : archiveError(archive);
@@ -144,7 +144,7 @@ HRESULT addEntry(zip_t* archive, const FileDescriptor& item, const struct stat& 
     zip_source_t* data = makeDataSource(archive, item, info, progress, entry);
     if (data == nullptr)
         return archiveError(archive);
-    const zip_int64_t added = zip_file_add(archive, entry.name.c_str(), data, ZIP_FL_ENC_UTF_8);
+    const zip_int64_t added = zip_file_add(archive, entry.name.c_str(), data, entryNameEncoding(entry.name));
     if (added < 0) {
         zip_source_free(data);
         return archiveError(archive);

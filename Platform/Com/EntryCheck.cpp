@@ -44,7 +44,7 @@ int checkEntryReadsBack(const std::string& archivePath, const PackedEntry& entry
     zip_t* archive = openChecked(archivePath, failure);
     if (archive == nullptr)
         return failure;
-    const zip_int64_t index = zip_name_locate(archive, entry.name.c_str(), ZIP_FL_ENC_RAW);
+    const zip_int64_t index = locateEntry(archive, entry.name);
     zip_stat_t found;
     const bool readsBack =
         index >= 0 &&

@@ -3,6 +3,7 @@
 
 #include "Lang/Throw.h"
 #include "System/FileSystem.h"
+#include "System/Win32/NameLimit.h"
 
 #include <cstdint>
 #include <random>
@@ -27,6 +28,7 @@ Path unusedName(const Path& destination) {
     std::random_device entropy;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const Path candidate(candidateName(destination, entropy()));
+        refuseOverlongName(candidate);
         if (!FileSystem::instance().exists(candidate))
             return candidate;
     }

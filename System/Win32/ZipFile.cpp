@@ -11,10 +11,13 @@
 #include "System/FileSystem.h"
 #include "System/Win32/ComPointer.h"
 #include "System/Win32/ItemBackup.h"
+#include "System/Win32/NameLimit.h"
 #include "System/Win32/ScopeEnableCom.h"
 #include "System/Win32/TemporaryArchive.h"
 #include "System/Win32/Variant.h"
 #include "Win32/Exception.h"
+
+#include <optional>
 
 namespace System::Win32 {
 
@@ -23,15 +26,35 @@ namespace {
 constexpr DWORD kPollInterval = 100;
 constexpr DWORD kWaitLimit = 5000;
 
+// The working directory, read once, where a path needs it. A relative path cannot do without it. A
+// rooted one takes its root, and where it cannot be read (it has been removed) stays rooted, for the
+// system to resolve against the current drive itself: the name is complete without it.
+std::optional<Path> workingDirectoryFor(const Path& zipFile, const Path& fileToBeZipped) {
+    const auto either = [&](RootKind kind) {
+        return zipFile.getRootKind() == kind || fileToBeZipped.getRootKind() == kind;
+    };
+    if (either(Relative))
+        return FileSystem::instance().getWorkingDirectory();
+    if (!either(Rooted))
+        return std::nullopt;
+    try {
+        return FileSystem::instance().getWorkingDirectory();
+    } catch (const ::Win32::Exception&) {
+        return std::nullopt;
+    }
+}
+
 // Puts a path that does not name its drive or share under the working directory: a relative path
 // whole (sub\report.txt stays under its folder), a rooted one under the working directory's root.
-void resolve(Path& path, const Path& workingDirectory) {
+void resolve(Path& path, const std::optional<Path>& workingDirectory) {
+    if (!workingDirectory)
+        return;
     switch (path.getRootKind()) {
     case Relative:
-        path.setRoot(workingDirectory);
+        path.setRoot(*workingDirectory);
         return;
     case Rooted:
-        path.setRoot(workingDirectory.getRoot());
+        path.setRoot(workingDirectory->getRoot());
         return;
     default:
         return;
@@ -190,9 +213,11 @@ void moveIntoArchive(TemporaryArchive& archive, const Path& zipFile, const Path&
 
 void ZipFile::zip(Path zipFile, Path fileToBeZipped, bool moveFile) {
     const ScopeEnableCom com;
-    const Path workingDirectory = FileSystem::instance().getWorkingDirectory();
+    const std::optional<Path> workingDirectory = workingDirectoryFor(zipFile, fileToBeZipped);
     resolve(zipFile, workingDirectory);
     resolve(fileToBeZipped, workingDirectory);
+    refuseOverlongName(fileToBeZipped);
+    refuseOverlongName(zipFile);
     if (!FileSystem::instance().isFile(fileToBeZipped))
         throwInvalidZipFile(fileToBeZipped);
     refuseFolderInTheWay(zipFile);

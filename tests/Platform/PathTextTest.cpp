@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -38,9 +39,12 @@ TEST(PlatformPathTextTest, Win32TextBecomesPosixPath) {
         {"U+F02F is no separator", u"a\uF02Fb",
          "a\xEF\x80\xAF"
          "b"},
-        {"U+F02E is no dot", u"\uF02E\uF02E", "\xEF\x80\xAE\xEF\x80\xAE"},
         {"U+F041 is no letter", u"\uF041", "\xEF\x81\x81"},
-        {"U+F080 is past the range", u"\uF080", "\xEF\x82\x80"},
+        {"U+F080 stands for nothing", u"\uF080", "\xEF\x82\x80"},
+        {"U+F100 is past the range", u"\uF100", "\xEF\x84\x80"},
+        {"controls name themselves", u"a\tb\x01\x1B", "a\tb\x01\x1B"},
+        {"mapped name ends", u"photos\uF020\\it\uF027\\a\uF0A0\uF085", "photos /it'/a\xC2\xA0\xC2\x85"},
+        {"mapped dot", u"\uF02E..\\\uF02E.x", ".../..x"},
     };
     for (const Case& c : cases) {
         SetLastError(12345);
@@ -72,7 +76,6 @@ TEST(PlatformPathTextTest, TextsThatNameNothingAreRefusedWithTheirError) {
         {"pipe", u"a|b", ERROR_INVALID_NAME},
         {"quote", u"\"a\"", ERROR_INVALID_NAME},
         {"angle", u"<a>", ERROR_INVALID_NAME},
-        {"control", u"a\tb", ERROR_INVALID_NAME},
         {"lone high surrogate", {u'a', 0xD800}, ERROR_INVALID_NAME},
         {"high surrogate and letter", {0xD83D, u'a'}, ERROR_INVALID_NAME},
         {"lone low surrogate", {0xDE00, u'a'}, ERROR_INVALID_NAME},
@@ -101,6 +104,17 @@ TEST(PlatformPathTextTest, PosixTextBecomesWin32Text) {
         {"every reserved printable", ":*?\"<>|\\", u"\uF03A\uF02A\uF03F\uF022\uF03C\uF03E\uF07C\uF05C"},
         {"controls", "\x01\x0A\x1F", u"\uF001\uF00A\uF01F"},
         {"space and DEL pass", " \x7F", u" \u007F"},
+        {"a folder's trailing space", "/x/photos /a", u"\\x\\photos\uF020\\a"},
+        {"a name's trailing space", "photos ", u"photos\uF020"},
+        {"only the last of the spaces", "a  ", u"a \uF020"},
+        {"inner and leading spaces pass", " a b/ c", u" a b\\ c"},
+        {"trailing white space below U+0100", "a\xC2\xA0/b\xC2\x85/c\t", u"a\uF0A0\\b\uF085\\c\uF009"},
+        {"trailing white space without a stand-in", "a\xE3\x80\x80/b", u"a\uFFFD\\b"},
+        {"trailing quote marks", "it'/\"q\"", u"it\uF027\\\uF022q\uF022"},
+        {"a trailing dot passes", "a./b..", u"a.\\b.."},
+        {"dots only", "/.../....", u"\\\uF02E..\\\uF02E..."},
+        {"two dots and a name", "..data/..x.", u"\uF02E.data\\\uF02E.x."},
+        {"dot and dot dot pass", "./../.a", u".\\..\\.a"},
         {"Latin-1", "r\xC3\xA9sum\xC3\xA9", u"r\u00E9sum\u00E9"},
         {"outside the BMP", "\xF0\x9F\x98\x80", u"\U0001F600"},
         {"highest code point", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
@@ -116,15 +130,45 @@ TEST(PlatformPathTextTest, PosixTextBecomesWin32Text) {
     }
 }
 
-TEST(PlatformPathTextTest, EveryReservedCharacterTravelsBothWays) {
-    std::string name = ":*?\"<>|\\";
+TEST(PlatformPathTextTest, EveryMappedNameTravelsBothWays) {
+    std::string reserved = ":*?\"<>|\\";
     for (char c = 1; c < 32; ++c) {
-        name += c;
+        reserved += c;
     }
-    const std::string path = "/tmp/" + name + "/x";
-    const auto back = toPosixPath(toWin32Text(path).c_str());
-    ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(*back, path);
+    const std::string names[] = {reserved, "photos ", " lead", "it'", "nbsp\xC2\xA0", "...", "..x", "a."};
+    for (const std::string& name : names) {
+        const std::string path = "/tmp/" + name + "/" + name;
+        const auto back = toPosixPath(toWin32Text(path).c_str());
+        ASSERT_TRUE(back.has_value()) << name;
+        EXPECT_EQ(*back, path) << name;
+    }
+}
+
+TEST(PlatformPathTextTest, NameEndsTravelAsTheirStandIns) {
+    struct Case {
+        char32_t c;
+        std::optional<char32_t> expected;
+    };
+    const Case cases[] = {
+        {U'a', U'a'},
+        {U'.', U'.'},
+        {U'\x7F', U'\x7F'},
+        {U'\x1B', U'\x1B'},
+        {U' ', U'\uF020'},
+        {U'\t', U'\uF009'},
+        {U'\r', U'\uF00D'},
+        {U'\x85', U'\uF085'},
+        {U'\xA0', U'\uF0A0'},
+        {U'\'', U'\uF027'},
+        {U'"', U'\uF022'},
+        {U'\u3000', std::nullopt},
+        {U'\u2000', std::nullopt},
+        {U'\u00A1', U'\u00A1'},
+        {U'\U0001F600', U'\U0001F600'},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Platform::nameEndForm(c.c), c.expected) << static_cast<unsigned>(c.c);
+    }
 }
 
 TEST(PlatformPathTextTest, SearchPatternsKeepOnlyTheWildcards) {
@@ -133,9 +177,9 @@ TEST(PlatformPathTextTest, SearchPatternsKeepOnlyTheWildcards) {
         bool expected;
     };
     const Case cases[] = {
-        {u"*", true},           {u"*.*", true},   {u"a?c", true},          {u"\uF03A*", true},
-        {u"\U0001F600*", true}, {u"a:b", false},  {u"<", false},           {u"\"", false},
-        {u"|", false},          {u"\x01", false}, {{0xD800, u'*'}, false}, {{u'*', 0xDC00}, false},
+        {u"*", true},           {u"*.*", true},  {u"a?c", true},          {u"\uF03A*", true},
+        {u"\U0001F600*", true}, {u"a:b", false}, {u"<", false},           {u"\"", false},
+        {u"|", false},          {u"\x01", true}, {{0xD800, u'*'}, false}, {{u'*', 0xDC00}, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(isSearchPattern(c.name), c.expected) << ::testing::PrintToString(c.name);
