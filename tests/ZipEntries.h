@@ -51,7 +51,7 @@ inline std::string contentOf(zip_t* archive, zip_uint64_t index, std::uint64_t s
 
 inline ZipEntry zipEntryAt(zip_t* archive, zip_uint64_t index, std::uint64_t contentLimit) {
     zip_stat_t status;
-    zip_stat_index(archive, index, 0, &status);
+    zip_stat_index(archive, index, ZIP_FL_ENC_RAW, &status); // names as stored
     ZipEntry entry;
     entry.name = status.name;
     entry.size = status.size;

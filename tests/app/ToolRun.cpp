@@ -2,6 +2,7 @@
 #include "tests/app/ToolRun.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <random>
@@ -59,16 +60,40 @@ std::vector<std::string> commandLine(const std::vector<std::string>& arguments) 
     return words;
 }
 
-[[noreturn]] void execTool(const ExecStrings& argv, const ExecStrings& envp, const fs::path& folder,
-                           const fs::path& out, const fs::path& err, bool asNobody) {
+// A folder as steps of chdir that each stay below the system's limit on a path, for folders nested deeper
+// than one call can name.
+std::vector<std::string> folderSteps(const std::string& folder) {
+    std::vector<std::string> steps;
+    std::string step;
+    std::size_t start = 0;
+    while (start < folder.size()) {
+        std::size_t end = folder.find('/', start + 1);
+        end = end == std::string::npos ? folder.size() : end;
+        if (step.size() + (end - start) >= PATH_MAX - 1) {
+            steps.push_back(step);
+            step = start < folder.size() && folder[start] == '/' ? "." : "";
+        }
+        step += folder.substr(start, end - start);
+        start = end;
+    }
+    steps.push_back(step);
+    return steps;
+}
+
+[[noreturn]] void execTool(const ExecStrings& argv, const ExecStrings& envp, const ExecStrings& folder,
+                           const fs::path& out, const fs::path& err, const RunOptions& options) {
     const int in = ::open("/dev/null", O_RDONLY);
     const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (in < 0 || outFd < 0 || errFd < 0 || ::dup2(in, 0) < 0 || ::dup2(outFd, 1) < 0 || ::dup2(errFd, 2) < 0)
         ::_exit(120);
-    if (::chdir(folder.c_str()) != 0)
-        ::_exit(121);
-    if (asNobody && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+    for (char* const* step = folder.get(); *step != nullptr; ++step) {
+        if (::chdir(*step) != 0)
+            ::_exit(121);
+    }
+    if (options.removeFolder && ::rmdir(folder.get()[0]) != 0)
+        ::_exit(124);
+    if (options.asNobody && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
         ::_exit(122);
     ::execve(ZIPFILE_BINARY, argv.get(), envp.get());
     ::_exit(123);
@@ -89,12 +114,13 @@ RunResult runTool(const std::vector<std::string>& arguments, const fs::path& fol
         fs::permissions(outputs.path(), fs::perms::all);
     const ExecStrings argv(commandLine(arguments));
     const ExecStrings envp(environmentWith(options.environment));
+    const ExecStrings steps(folderSteps(folder.string()));
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child < 0)
         throw std::runtime_error("fork failed");
     if (child == 0)
-        execTool(argv, envp, folder, out, err, options.asNobody);
+        execTool(argv, envp, steps, out, err, options);
     if (options.killAfterMs >= 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(options.killAfterMs));
         ::kill(child, SIGKILL);

@@ -21,9 +21,11 @@ struct RunOptions {
     bool asNobody = false; // drop to uid and gid 65534 first, so permissions apply even to root
     int killAfterMs = -1;  // SIGKILL the run after this long
     std::vector<std::string> environment = {}; // "NAME=value" entries set for the run only
+    bool removeFolder = false; // remove the (empty) folder once the run stands in it, before the tool starts
 };
 
-// Runs the tool with `arguments` in `folder`, standard input closed.
+// Runs the tool with `arguments` in `folder`, standard input closed. The folder may be deeper than a path
+// may be long.
 RunResult runTool(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
                   const RunOptions& options = {});
 
