@@ -175,9 +175,12 @@ bool startsWithRefusedDots(const std::u32string& name) {
 // Appends one POSIX name in its Win32 form: reserved characters as their stand-ins, and so a last
 // character the path rules would change at the end of a text and the first dot of a name they refuse.
 // Trailing white space that has no stand-in becomes U+FFFD: left as it is, it would be trimmed, and the
-// text would name the sibling without it.
+// text would name the sibling without it. So does a stand-in the name holds itself.
 void appendName(std::u16string& text, const std::string& posixName) {
     std::u32string name = codePointsOf(posixName);
+    // A name's own U+F0xx that stands for a character would come back as that character, another name.
+    std::replace_if(
+        name.begin(), name.end(), [](char32_t c) { return fromStandIn(c) != c; }, kReplacement);
     if (startsWithRefusedDots(name)) {
         name[0] = kReservedBase + U'.';
     }

@@ -26,7 +26,8 @@ namespace Platform {
 std::optional<std::string> toPosixPath(const char16_t* win32Text);
 
 // The Win32 form of a POSIX name or path (separators become backslashes). Bytes that are not
-// valid UTF-8 become U+FFFD.
+// valid UTF-8 become U+FFFD, and so does a stand-in that a name holds itself (a real U+F020 would
+// come back as a space).
 std::u16string toWin32Text(const std::string& posixText);
 
 // What a name's first or last character `c` travels as in a Win32 text: itself where the path rules

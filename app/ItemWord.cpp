@@ -7,6 +7,8 @@
 #include "Platform/PathText.h"
 #include "app/ParentSteps.h"
 
+#include <algorithm>
+
 namespace App {
 
 namespace {
@@ -17,6 +19,16 @@ bool isSeparator(char16_t unit) {
 
 bool isQuote(char16_t unit) {
     return unit == u'"' || unit == u'\'';
+}
+
+// A stand-in typed in the word would reach the system as the character it stands for, another name.
+// The message shows such a word as a word that is not UTF-8 is shown, with U+FFFD where the stand-in
+// is: shown as the character it stands for, it would read as another name too.
+Lang::String withoutStandIns(Lang::String text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char16_t unit) { return Platform::fromStandIn(unit) != unit; },
+        u'\uFFFD');
+    return text;
 }
 
 bool changesAtAnEnd(char16_t unit) {
@@ -42,6 +54,8 @@ void mapFolderEnd(char16_t& unit, const Lang::String& text) {
 Lang::String itemText(const char* word, const Lang::String& text) {
     if (!Lang::isValidUtf8(word))
         refuse(text);
+    if (const Lang::String shown = withoutStandIns(text); shown != text)
+        refuse(shown);
     if (text.empty())
         return text;
     const bool beginsWithFolder = text.find_first_of(u"/\\") != Lang::String::npos;

@@ -50,6 +50,13 @@ void makeTree(const fs::path& root, const std::vector<std::string>& names) {
     }
 }
 
+// A path as the tool names it in messages, with backslashes.
+std::string shownPath(const fs::path& path) {
+    std::string text = path.string();
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text;
+}
+
 class NamedFile : public testing::Test {
 protected:
     fs::path dir() const { return fs::path(m_folder.path()); }
@@ -159,6 +166,8 @@ TEST_F(NamedFile, RefusesAWordThatWouldNameAnotherFile) {
         {{(dir() / "b/../notes.txt").string()}, "Invalid zip file: " + (dir() / "b/../notes.txt").string()},
         {{"ideo\xE3\x80\x80/f"}, "Invalid zip file: ideo\xE3\x80\x80/f"},
         {{"'lead/notes.txt"}, "Invalid zip file: 'lead/notes.txt"},
+        {{"notes.txt\xEF\x80\xA0"}, "Invalid zip file: notes.txt\xEF\xBF\xBD"},
+        {{"notes\xEF\x80\xAEtxt"}, "Invalid zip file: notes\xEF\xBF\xBDtxt"},
         {{}, "usage: zipfile FILE [true]"},
         {{"notes.txt", "a.txt", "true"}, "usage: zipfile FILE [true]"},
         {{"notes.txt", "true", "true"}, "usage: zipfile FILE [true]"},
@@ -171,6 +180,13 @@ TEST_F(NamedFile, RefusesAWordThatWouldNameAnotherFile) {
         EXPECT_EQ(run.err, "zipfile: " + c.message + "\n");
         EXPECT_EQ(treeOf(dir()), before) << c.message;
     }
+    // A working folder holding a stand-in itself cannot be told from the folder with the character
+    // it stands for: no file in it can be named, and none in the other folder is packed instead.
+    makeTree(dir(), {"x\xEF\x80\xA0/a", "x /a"});
+    const RunResult run = runTool({"a"}, dir() / "x\xEF\x80\xA0");
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err, "zipfile: Invalid zip file: " + shownPath(dir()) + "\\x\xEF\xBF\xBD\\a\n");
+    EXPECT_FALSE(fs::exists(dir() / "x /a.zip"));
 }
 
 // An absolute word needs no working folder; a relative one cannot do without it.
