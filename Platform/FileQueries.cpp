@@ -49,7 +49,13 @@ DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer) {
             Platform::failWith(Platform::win32Error(errno));
             return DWORD{0};
         }
-        const std::u16string text = Platform::toWin32Text(*directory);
+        // A folder whose name cannot travel exactly is not handed over as another folder's name.
+        const auto exact = Platform::toExactWin32Text(*directory);
+        if (!exact) {
+            Platform::failWith(ERROR_INVALID_NAME);
+            return DWORD{0};
+        }
+        const std::u16string& text = *exact;
         const auto needed = static_cast<DWORD>(text.size() + 1);
         if (buffer == nullptr || bufferLength < needed) {
             Platform::failWith(ERROR_INSUFFICIENT_BUFFER);

@@ -100,8 +100,8 @@ int deliveryRank(const Entry& entry) {
     return entry.posixName == ".." ? 1 : 2;
 }
 
-// The entries of `folder` whose Win32 name matches `pattern` and fits cFileName, "." and ".."
-// first; nothing, with errno set, when the folder cannot be read.
+// The entries of `folder` whose Win32 name matches `pattern`, names them exactly and fits cFileName,
+// "." and ".." first; nothing, with errno set, when the folder cannot be read.
 std::optional<std::vector<Entry>> matchingEntries(DIR* folder, std::u16string_view pattern) {
     const std::u16string_view effective = pattern == u"*.*" ? u"*" : pattern;
     std::vector<Entry> entries;
@@ -111,9 +111,10 @@ std::optional<std::vector<Entry>> matchingEntries(DIR* folder, std::u16string_vi
         if (entry == nullptr) {
             break;
         }
-        Entry candidate{entry->d_name, Platform::toWin32Text(entry->d_name)};
-        if (candidate.win32Name.size() < MAX_PATH && matches(effective, candidate.win32Name)) {
-            entries.push_back(std::move(candidate));
+        // A name that cannot travel exactly would name another file: it is left out, as one too long.
+        const auto win32Name = Platform::toExactWin32Text(entry->d_name);
+        if (win32Name && win32Name->size() < MAX_PATH && matches(effective, *win32Name)) {
+            entries.push_back({entry->d_name, *win32Name});
         }
     }
     if (errno != 0) {

@@ -243,6 +243,18 @@ std::u16string toWin32Text(const std::string& posixText) {
     return text;
 }
 
+std::optional<std::u16string> toExactWin32Text(const std::string& posixText) {
+    std::u16string text = toWin32Text(posixText);
+    // Only a successful conversion back, which leaves the last error alone, is compared.
+    const DWORD lastError = GetLastError();
+    const auto back = toPosixPath(text.c_str());
+    SetLastError(lastError);
+    if (!back || *back != posixText) {
+        return std::nullopt;
+    }
+    return text;
+}
+
 std::optional<char32_t> nameEndForm(char32_t c) {
     if (!changesAtAnEnd(c)) {
         return c;

@@ -30,6 +30,11 @@ std::optional<std::string> toPosixPath(const char16_t* win32Text);
 // come back as a space).
 std::u16string toWin32Text(const std::string& posixText);
 
+// The Win32 form of a POSIX path where it names that path and nothing else; nothing where
+// toWin32Text has to put U+FFFD in (bytes that are not UTF-8, a name's own stand-in, trailing white
+// space without one), as the text would then name another file, one with U+FFFD in its name.
+std::optional<std::u16string> toExactWin32Text(const std::string& posixText);
+
 // What a name's first or last character `c` travels as in a Win32 text: itself where the path rules
 // keep it at the end of a text, else its stand-in U+F000 plus its value; nothing for white space
 // beyond U+00FF, which has none.

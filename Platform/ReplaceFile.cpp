@@ -50,6 +50,14 @@ bool takeOverAccessList(const std::string& replacement, const std::string& repla
            ::setxattr(replacement.c_str(), kAccessList, list.data(), static_cast<std::size_t>(got), 0) == 0;
 }
 
+// A symbolic link in the replaced file's place has no permissions of its own, and those of the file it
+// names belong to that file, wherever it is (another user may have planted the link to give a new
+// archive their own ownership): the replacement then keeps its own, as a new file.
+bool isLink(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+}
+
 // Ownership first, as a change of owner or group may clear mode bits; the access list last, as it sets
 // the group bits.
 bool takeOverPermissions(const std::string& replacement, const std::string& replaced,
@@ -74,7 +82,7 @@ BOOL ReplaceFileW(LPCWSTR replacedFileName, LPCWSTR replacementFileName, LPCWSTR
         struct stat status {};
         if (const DWORD refused = checkReplaceable(*replaced, status); refused != ERROR_SUCCESS)
             return Platform::failWith(refused);
-        if (!takeOverPermissions(*replacement, *replaced, status))
+        if (!isLink(*replaced) && !takeOverPermissions(*replacement, *replaced, status))
             return Platform::failWith(Platform::win32Error(errno, *replacement));
         if (const DWORD error =
                 Platform::renameFile(*replacement, *replaced, true, (flags & REPLACEFILE_WRITE_THROUGH) != 0);

@@ -7,11 +7,19 @@
 
 #include <QString>
 
+#include <string_view>
+
 namespace {
 
-// Command-line word `index` as text; an absent word is empty.
+// Command-line word `index` as text; an absent word is empty. QString drops a byte-order mark at the
+// start of the bytes, and the word keeps it: "\uFEFFa" would name the file a, "\uFEFFtrue" would move.
 QString argument(int argc, char** argv, int index) {
-    return index < argc ? QString(argv[index]) : QString();
+    if (index >= argc)
+        return QString();
+    QString text(argv[index]);
+    if (std::string_view(argv[index]).starts_with("\xEF\xBB\xBF"))
+        text.prepend(QChar(0xFEFF));
+    return text;
 }
 
 // The UTF-16 units of `text` up to its first NUL.

@@ -4,6 +4,7 @@
 #include "Platform/WorkingDirectory.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -45,9 +46,11 @@ std::string joined(const std::vector<std::string>& names) {
     return path;
 }
 
+// A folder, not a link, that the caller may pass through: the kernel refuses a ".." it cannot reach.
 bool isPlainFolder(const std::string& path) {
     struct stat status {};
-    return ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    return ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
 }
 
 } // namespace
@@ -60,21 +63,26 @@ bool parentStepsAgree(const std::string& word) {
         const auto base = Platform::workingDirectory();
         if (!base)
             return false;
+        // The working directory has no empty names but the one before its root ("/" alone has two).
         appendNames(names, *base);
+        std::erase(names, std::string());
+        names.insert(names.begin(), std::string());
     }
     appendNames(names, word);
+    // The first name is the empty one before the root.
     std::vector<std::string> resolved;
-    for (const std::string& name : names) {
-        if (name.empty() || name == ".")
+    for (auto name = names.begin() + 1; name != names.end(); ++name) {
+        if (*name == ".")
             continue;
-        if (name != "..") {
-            resolved.push_back(name);
+        if (*name != "..") {
+            resolved.push_back(*name);
             continue;
         }
         // Above the root both stay at the root.
         if (resolved.empty())
             continue;
-        if (!isPlainFolder(joined(resolved)))
+        // The path rules keep an empty name ("x//..") and the ".." removes it; the kernel removes "x".
+        if (resolved.back().empty() || !isPlainFolder(joined(resolved)))
             return false;
         resolved.pop_back();
     }

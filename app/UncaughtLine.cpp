@@ -11,8 +11,9 @@ namespace App {
 
 namespace {
 
+// Line and paragraph separators end a line on some terminals too.
 bool isLineEnd(char16_t unit) {
-    return unit == u'\n' || unit == u'\r';
+    return unit == u'\n' || unit == u'\r' || unit == u'\u2028' || unit == u'\u2029';
 }
 
 void dropTrailingLineEnd(Lang::String& text) {

@@ -158,4 +158,19 @@ TEST(PlatformFileQueriesTest, WorkingDirectoryWithReservedAndNonAsciiNames) {
     EXPECT_EQ(GetFileAttributesW((directory + u"\\a.txt").c_str()), FILE_ATTRIBUTE_NORMAL);
 }
 
+// A folder whose name has no exact Win32 form is not handed over as the name of the folder that form
+// would name.
+TEST(PlatformFileQueriesTest, WorkingDirectoryWithoutAnExactTextIsRefused) {
+    const std::string names[] = {"q\xE3\x80\x80", "r\xFF", "s\xEF\x80\xA0"};
+    for (const std::string& name : names) {
+        TempFolder folder;
+        ASSERT_EQ(::mkdir(folder.posix(name).c_str(), 0755), 0);
+        ASSERT_EQ(::mkdir(folder.posix("q\xEF\xBF\xBD").c_str(), 0755), 0);
+        ScopedWorkingDirectory inside(folder.posix(name));
+        WCHAR buffer[4096];
+        EXPECT_EQ(GetCurrentDirectoryW(4096, buffer), 0u) << name;
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME) << name;
+    }
+}
+
 } // namespace

@@ -147,6 +147,23 @@ TEST(PlatformPathTextTest, EveryMappedNameTravelsBothWays) {
     }
 }
 
+TEST(PlatformPathTextTest, AnExactTextNamesThePathAndNoOther) {
+    struct Case {
+        std::string path;
+        std::optional<std::u16string> expected;
+    };
+    const Case cases[] = {
+        {"/a:b/c ", u"\\a\uF03Ab\\c\uF020"}, {"/x/...", u"\\x\\\uF02E.."},
+        {"/x\xE3\x80\x80/y", std::nullopt},  {"/x\xFF", std::nullopt},
+        {"/x\xEF\x80\xA0", std::nullopt},    {"/x\xEF\xBF\xBD", u"\\x\uFFFD"},
+    };
+    for (const Case& c : cases) {
+        SetLastError(4321);
+        EXPECT_EQ(Platform::toExactWin32Text(c.path), c.expected) << c.path;
+        EXPECT_EQ(GetLastError(), 4321u) << c.path;
+    }
+}
+
 TEST(PlatformPathTextTest, NameEndsTravelAsTheirStandIns) {
     struct Case {
         char32_t c;

@@ -43,6 +43,7 @@ TEST(PlatformReplaceFileTest, KeepsTheReplacedFilesPermissionsOrRefuses) {
         bool setGroup;  // the old file belongs to another group than its owner's
         bool asNobody;  // both files belong to nobody, and the call runs as nobody
         Outcome expected;
+        bool linked = false; // "old" is a link to a file of that mode
     };
     const bool root = ::geteuid() == 0;
     const Case cases[] = {
@@ -51,6 +52,7 @@ TEST(PlatformReplaceFileTest, KeepsTheReplacedFilesPermissionsOrRefuses) {
         {"set-id bits are not carried", 06755, false, false, {ERROR_SUCCESS, 0755, 0}},
         {"read-only to its owner", 0444, false, true, {ERROR_ACCESS_DENIED, 0444, 65534}},
         {"missing", 0, false, false, {ERROR_FILE_NOT_FOUND, 0, 0}},
+        {"a link in its place keeps the new file's own", 0600, true, false, {ERROR_SUCCESS, 0666, 0}, true},
     };
     for (const Case& c : cases) {
         if ((c.setGroup || c.asNobody) && !root)
@@ -58,12 +60,16 @@ TEST(PlatformReplaceFileTest, KeepsTheReplacedFilesPermissionsOrRefuses) {
         TempFolder folder;
         writeFile(folder.posix("new"), "new");
         ASSERT_EQ(::chmod(folder.posix("new").c_str(), 0666), 0);
+        const std::string target = c.linked ? "target" : "old";
         if (c.oldMode != 0) {
-            writeFile(folder.posix("old"), "old");
-            ASSERT_EQ(::chmod(folder.posix("old").c_str(), c.oldMode), 0) << c.label;
+            writeFile(folder.posix(target), "old");
+            ASSERT_EQ(::chmod(folder.posix(target).c_str(), c.oldMode), 0) << c.label;
+        }
+        if (c.linked) {
+            ASSERT_EQ(::symlink(target.c_str(), folder.posix("old").c_str()), 0);
         }
         if (c.setGroup) {
-            ASSERT_EQ(::chown(folder.posix("old").c_str(), -1, kSomeGroup), 0) << c.label;
+            ASSERT_EQ(::chown(folder.posix(target).c_str(), -1, kSomeGroup), 0) << c.label;
         }
         if (c.asNobody) {
             ASSERT_EQ(::chown(folder.path().c_str(), 65534, 65534), 0);

@@ -50,11 +50,10 @@ void makeTree(const fs::path& root, const std::vector<std::string>& names) {
     }
 }
 
-// A path as the tool names it in messages, with backslashes.
-std::string shownPath(const fs::path& path) {
-    std::string text = path.string();
-    std::replace(text.begin(), text.end(), '/', '\\');
-    return text;
+// A relative word in a working folder whose name cannot travel exactly.
+void expectRefusal(const RunResult& run) {
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err, "zipfile: The filename, directory name, or volume label syntax is incorrect.\n");
 }
 
 class NamedFile : public testing::Test {
@@ -120,6 +119,15 @@ TEST_F(NamedFile, PacksTheFileTheKernelMeans) {
          "c",
          "e\x1B"
          "c"},
+        {"a byte-order mark starting the name",
+         {"\xEF\xBB\xBF"
+          "a",
+          "a"},
+         ".",
+         "\xEF\xBB\xBF"
+         "a",
+         "\xEF\xBB\xBF"
+         "a"},
         {"an escape in a folder's name", {"d\x1B/f", "d/f"}, ".", "d\x1B/f", "d\x1B/f"},
     };
     for (const bool move : {false, true}) {
@@ -162,6 +170,8 @@ TEST_F(NamedFile, RefusesAWordThatWouldNameAnotherFile) {
         {{"nonexist/../notes.txt"}, "Invalid zip file: nonexist/../notes.txt"},
         {{"dangling/../notes.txt"}, "Invalid zip file: dangling/../notes.txt"},
         {{"a.txt/../notes.txt"}, "Invalid zip file: a.txt/../notes.txt"},
+        {{"proj//../notes.txt", "true"}, "Invalid zip file: proj//../notes.txt"},
+        {{"proj/build\\\\../../notes.txt"}, "Invalid zip file: proj/build\\\\../../notes.txt"},
         {{"proj/build/../../b/../notes.txt"}, "Invalid zip file: proj/build/../../b/../notes.txt"},
         {{(dir() / "b/../notes.txt").string()}, "Invalid zip file: " + (dir() / "b/../notes.txt").string()},
         {{"ideo\xE3\x80\x80/f"}, "Invalid zip file: ideo\xE3\x80\x80/f"},
@@ -181,12 +191,34 @@ TEST_F(NamedFile, RefusesAWordThatWouldNameAnotherFile) {
         EXPECT_EQ(treeOf(dir()), before) << c.message;
     }
     // A working folder holding a stand-in itself cannot be told from the folder with the character
-    // it stands for: no file in it can be named, and none in the other folder is packed instead.
+    // it stands for: no file in it can be named by a relative word, and none in the other folder is
+    // packed instead.
     makeTree(dir(), {"x\xEF\x80\xA0/a", "x /a"});
-    const RunResult run = runTool({"a"}, dir() / "x\xEF\x80\xA0");
-    EXPECT_EQ(run.status, 3);
-    EXPECT_EQ(run.err, "zipfile: Invalid zip file: " + shownPath(dir()) + "\\x\xEF\xBF\xBD\\a\n");
+    expectRefusal(runTool({"a"}, dir() / "x\xEF\x80\xA0"));
     EXPECT_FALSE(fs::exists(dir() / "x /a.zip"));
+    // Nor one whose name has no stand-in, next to the folder its name with U+FFFD would name.
+    makeTree(dir(), {"q\xE3\x80\x80/a", "q\xEF\xBF\xBD/a"});
+    expectRefusal(runTool({"a", "true"}, dir() / "q\xE3\x80\x80"));
+    EXPECT_TRUE(fs::exists(dir() / "q\xEF\xBF\xBD/a"));
+}
+
+// A "..", and the second word, are read as the user may read them.
+TEST_F(NamedFile, AsAnotherUser) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the tool as another user";
+    makeTree(dir(), {"priv/", "open/g", "k"});
+    fs::permissions(dir(), fs::perms::all);
+    fs::permissions(dir() / "priv", fs::perms::owner_all);
+    fs::permissions(dir() / "open", fs::perms::all);
+    ASSERT_EQ(::chown((dir() / "open/g").c_str(), 65534, 65534), 0);
+    const RunResult run = runTool({"priv/../open/g", "true"}, dir(), {.asNobody = true});
+    EXPECT_EQ(run.err, "zipfile: Invalid zip file: priv/../open/g\n");
+    EXPECT_TRUE(fs::exists(dir() / "open/g"));
+    EXPECT_FALSE(fs::exists(dir() / "open/g.zip"));
+    // A byte-order mark before "true" makes another word: the file is copied.
+    EXPECT_EQ(runTool({"k", "\xEF\xBB\xBFtrue"}, dir()).status, 0);
+    EXPECT_TRUE(fs::exists(dir() / "k"));
+    EXPECT_TRUE(fs::exists(dir() / "k.zip"));
 }
 
 // An absolute word needs no working folder; a relative one cannot do without it.

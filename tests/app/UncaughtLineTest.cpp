@@ -30,6 +30,7 @@ TEST(UncaughtLineTest, DecodesTheMessageForAUtf8Terminal) {
         {"Invalid zip file: \\tmp\\nl&#xF00A;folder\\a.txt",
          "zipfile: Invalid zip file: \\tmp\\nl folder\\a.txt\n"},
         {"a\n\n\rb\rc", "zipfile: a b c\n"},
+        {"a&#x2028;b&#x2029;&#x2028;c", "zipfile: a b c\n"},
         {"&#xF01B;[31mred&#xF001;&#xF085;\x7F&#x9B;", "zipfile: ?[31mred????\n"},
         {"tab\tkept", "zipfile: tab\tkept\n"},
         // A stand-in for CR or LF at the end is dropped like the line end it shows as.
