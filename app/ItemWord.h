@@ -11,9 +11,10 @@ namespace App {
 // so does the first character of a word that begins with a folder ("sp /f", " lead/f").
 //
 // Refused, with "Invalid zip file: " and the word as typed, before anything is touched: a word that
-// is not valid UTF-8 or holds a stand-in itself (either would name another file); a word that the rules would change at its own ends
-// where they belong to the file's name ("a.txt ", " a.txt", a quote mark), as the archive is named
-// after the word as typed; a folder ending in white space that has no stand-in; and a word whose ".."
+// is not valid UTF-8 or holds a stand-in itself (either would name another file; a stand-in is shown
+// as U+FFFD); a word that the rules would change at its own ends where they belong to the file's name
+// ("a.txt ", " a.txt"), as the archive is named after the word as typed, or that begins with a quote
+// mark; white space without a stand-in where it would have to travel as one; and a word whose ".."
 // steps the file system would take elsewhere (see parentStepsAgree).
 Lang::String itemText(const char* word, const Lang::String& text);
 
