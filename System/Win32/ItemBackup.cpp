@@ -75,21 +75,12 @@ void ItemBackup::removeItem() {
 }
 
 std::optional<ItemBackup::FileState> ItemBackup::stateOf(const Path& path) noexcept {
-    const HANDLE file = CreateFileW(path.str().c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const std::optional<BY_HANDLE_FILE_INFORMATION> information = fileInformation(path);
+    if (!information)
         return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION information;
-    const bool read = GetFileInformationByHandle(file, &information) != FALSE;
-    const DWORD error = GetLastError();
-    CloseHandle(file);
-    if (!read) {
-        SetLastError(error);
-        return std::nullopt;
-    }
     return FileState{
-        {information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow},
-        combined(information.nFileSizeHigh, information.nFileSizeLow),
-        combined(information.ftLastWriteTime.dwHighDateTime, information.ftLastWriteTime.dwLowDateTime)};
+        identityOf(*information), combined(information->nFileSizeHigh, information->nFileSizeLow),
+        combined(information->ftLastWriteTime.dwHighDateTime, information->ftLastWriteTime.dwLowDateTime)};
 }
 
 bool ItemBackup::stillAtItsName() const noexcept {

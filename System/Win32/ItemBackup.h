@@ -2,6 +2,7 @@
 #pragma once
 
 #include "System/Path.h"
+#include "System/Win32/FileInformation.h"
 
 #include <cstdint>
 #include <optional>
@@ -50,14 +51,6 @@ public:
     void release();
 
 private:
-    // The volume and index of a file, which tell it apart from every other file.
-    struct FileIdentity {
-        std::uint32_t volume;
-        std::uint32_t indexHigh;
-        std::uint32_t indexLow;
-        bool operator==(const FileIdentity&) const = default;
-    };
-
     // A file's identity with its size and last write time, which show whether it was written to.
     struct FileState {
         FileIdentity identity;

@@ -10,6 +10,7 @@
 #include "Platform/Com/ShlDisp.h"
 #include "System/FileSystem.h"
 #include "System/Win32/ComPointer.h"
+#include "System/Win32/FileInformation.h"
 #include "System/Win32/ItemBackup.h"
 #include "System/Win32/NameLimit.h"
 #include "System/Win32/ScopeEnableCom.h"
@@ -76,6 +77,15 @@ Lang::String lastComponent(const Path& path) {
 void refuseFolderInTheWay(const Path& zipFile) {
     if (FileSystem::instance().isDirectory(zipFile))
         throw ::Win32::Exception(ERROR_ACCESS_DENIED, LANG_LOCATION());
+}
+
+// An item that is its own archive (a link to FILE.zip, say) would be packed into the new archive that
+// replaces it: the old archive would not survive as it was, and a copy would change the item.
+void refuseItemAsItsOwnArchive(const Path& zipFile, const Path& fileToBeZipped) {
+    const auto archive = fileInformation(zipFile);
+    const auto item = fileInformation(fileToBeZipped);
+    if (archive && item && identityOf(*archive) == identityOf(*item))
+        throwInvalidZipFile(zipFile);
 }
 
 // The "Shell.Application" object, or null when any step of making it fails.
@@ -221,6 +231,7 @@ void ZipFile::zip(Path zipFile, Path fileToBeZipped, bool moveFile) {
     if (!FileSystem::instance().isFile(fileToBeZipped))
         throwInvalidZipFile(fileToBeZipped);
     refuseFolderInTheWay(zipFile);
+    refuseItemAsItsOwnArchive(zipFile, fileToBeZipped);
     TemporaryArchive archive(zipFile);
     if (!FileSystem::instance().isFile(archive.path()))
         throwInvalidZipFile(zipFile);

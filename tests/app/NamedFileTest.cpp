@@ -50,6 +50,13 @@ void makeTree(const fs::path& root, const std::vector<std::string>& names) {
     }
 }
 
+// A path as the tool names it in messages, with backslashes.
+std::string shown(const fs::path& path) {
+    std::string text = path.string();
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text;
+}
+
 // A relative word in a working folder whose name cannot travel exactly.
 void expectRefusal(const RunResult& run) {
     EXPECT_EQ(run.status, 3);
@@ -158,8 +165,9 @@ TEST_F(NamedFile, PacksTheFileTheKernelMeans) {
 // A word that would name another file than the one the shell and the kernel mean, or that the tool
 // would have to guess at, fails before anything is touched.
 TEST_F(NamedFile, RefusesAWordThatWouldNameAnotherFile) {
-    makeTree(dir(), {"proj/build/", "proj/notes.txt", "notes.txt", "notes.txt.zip", "b -> proj/build",
-                     "a.txt", "ideo\xE3\x80\x80/f", "ideo/f", "dangling -> gone/x"});
+    makeTree(dir(),
+             {"proj/build/", "proj/notes.txt", "notes.txt", "notes.txt.zip", "b -> proj/build", "a.txt",
+              "ideo\xE3\x80\x80/f", "ideo/f", "dangling -> gone/x", "own.zip", "own -> own.zip"});
     struct Case {
         std::vector<std::string> words;
         std::string message;
@@ -175,6 +183,8 @@ TEST_F(NamedFile, RefusesAWordThatWouldNameAnotherFile) {
         {{"proj/build/../../b/../notes.txt"}, "Invalid zip file: proj/build/../../b/../notes.txt"},
         {{(dir() / "b/../notes.txt").string()}, "Invalid zip file: " + (dir() / "b/../notes.txt").string()},
         {{"ideo\xE3\x80\x80/f"}, "Invalid zip file: ideo\xE3\x80\x80/f"},
+        {{"own", "true"}, "Invalid zip file: " + shown(dir() / "own.zip")},
+        {{"own"}, "Invalid zip file: " + shown(dir() / "own.zip")},
         {{"'lead/notes.txt"}, "Invalid zip file: 'lead/notes.txt"},
         {{"notes.txt\xEF\x80\xA0"}, "Invalid zip file: notes.txt\xEF\xBF\xBD"},
         {{"notes\xEF\x80\xAEtxt"}, "Invalid zip file: notes\xEF\xBF\xBDtxt"},
