@@ -192,6 +192,27 @@ void appendName(std::u16string& text, const std::string& posixName) {
     }
 }
 
+bool isParentOrSelf(std::string_view name) {
+    return name == "." || name == "..";
+}
+
+// Appends one name of a Win32 text in its POSIX form; false for a name that cannot be one. A stand-in
+// dot becomes a dot only where it cannot make the name "." or "..", which would lead elsewhere;
+// toWin32Text puts one only at the start of a longer name.
+bool appendPosixName(std::string& path, std::u16string_view name) {
+    const std::size_t start = path.size();
+    bool dotStandIn = false;
+    for (std::size_t pos = 0; pos < name.size();) {
+        const char32_t c = nextCodePoint(name, pos);
+        if (c == kInvalid || isRefusedInPath(c)) {
+            return false;
+        }
+        dotStandIn = dotStandIn || c == kReservedBase + U'.';
+        appendUtf8(path, fromStandIn(c));
+    }
+    return !dotStandIn || !isParentOrSelf(std::string_view(path).substr(start));
+}
+
 std::optional<std::string> refuse(DWORD error) {
     SetLastError(error);
     return std::nullopt;
@@ -215,18 +236,17 @@ std::optional<std::string> toPosixPath(const char16_t* win32Text) {
     }
     std::string path;
     path.reserve(text.size());
-    for (std::size_t pos = 0; pos < text.size();) {
-        const char32_t c = nextCodePoint(text, pos);
-        if (c == U'\\') {
-            path += '/';
-            continue;
-        }
-        if (c == kInvalid || isRefusedInPath(c)) {
+    for (std::size_t start = 0;;) {
+        const std::size_t end = std::min(text.find_first_of(u"\\/", start), text.size());
+        if (!appendPosixName(path, text.substr(start, end - start))) {
             return refuse(ERROR_INVALID_NAME);
         }
-        appendUtf8(path, fromStandIn(c));
+        if (end == text.size()) {
+            return path;
+        }
+        path += '/';
+        start = end + 1;
     }
-    return path;
 }
 
 std::u16string toWin32Text(const std::string& posixText) {
