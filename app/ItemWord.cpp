@@ -35,6 +35,14 @@ bool changesAtAnEnd(char16_t unit) {
     return Platform::nameEndForm(unit) != char32_t{unit};
 }
 
+// "a/", "a/." and ".." name a folder, or nothing where "a" is a file, while the path rules drop the
+// end and leave "a": the archive would go inside the item.
+bool endsWithoutAFileName(const Lang::String& text) {
+    const std::size_t separator = text.find_last_of(u"/\\");
+    const Lang::String name = separator == Lang::String::npos ? text : text.substr(separator + 1);
+    return name.empty() || name == u"." || name == u"..";
+}
+
 [[noreturn]] void refuse(const Lang::String& text) {
     LANG_THROW(Lang::Exception(u"Invalid zip file: " + text, Lang::unknownLocation()));
 }
@@ -60,7 +68,7 @@ Lang::String itemText(const char* word, const Lang::String& text) {
         return text;
     const bool beginsWithFolder = text.find_first_of(u"/\\") != Lang::String::npos;
     if (changesAtAnEnd(text.back()) || isQuote(text.front()) ||
-        (!beginsWithFolder && changesAtAnEnd(text.front())))
+        (!beginsWithFolder && changesAtAnEnd(text.front())) || endsWithoutAFileName(text))
         refuse(text);
     if (!parentStepsAgree(word))
         refuse(text);
