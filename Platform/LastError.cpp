@@ -45,6 +45,7 @@ constexpr ErrnoRow kErrnoRows[] = {
     {EIO, ERROR_IO_DEVICE},
     {ELOOP, ERROR_CANT_RESOLVE_FILENAME},
     {EUCLEAN, ERROR_FILE_CORRUPT},
+    {ECANCELED, ERROR_CANCELLED},
 };
 
 // Whether the folder that would hold the last name of `path` exists (the working directory for a

@@ -52,6 +52,7 @@ constexpr MessageRow kMessages[] = {
      u"The system cannot find message text for message number 0x%1 in the message file for %2."},
     {ERROR_NOACCESS, u"Invalid access to memory location."},
     {ERROR_IO_DEVICE, u"The request could not be performed because of an I/O device error."},
+    {ERROR_CANCELLED, u"The operation was canceled by the user."},
     {ERROR_FILE_CORRUPT, u"The file or directory is corrupted and unreadable."},
     {ERROR_CANT_RESOLVE_FILENAME, u"The name of the file cannot be resolved by the system."},
     {static_cast<DWORD>(E_NOINTERFACE), u"No such interface supported"},

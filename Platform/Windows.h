@@ -119,6 +119,7 @@ inline constexpr DWORD ERROR_DIRECTORY = 267;
 inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
 inline constexpr DWORD ERROR_NOACCESS = 998;
 inline constexpr DWORD ERROR_IO_DEVICE = 1117;
+inline constexpr DWORD ERROR_CANCELLED = 1223;
 inline constexpr DWORD ERROR_FILE_CORRUPT = 1392;
 inline constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 

@@ -14,8 +14,9 @@ namespace App {
 // is not valid UTF-8 or holds a stand-in itself (either would name another file; a stand-in is shown
 // as U+FFFD); a word that the rules would change at its own ends where they belong to the file's name
 // ("a.txt ", " a.txt"), as the archive is named after the word as typed, or that begins with a quote
-// mark; a word whose last name is empty, "." or ".." ("a/", "a/.": a folder, never a file); white space without a stand-in where it would have to travel as one; and a word whose ".."
-// steps the file system would take elsewhere (see parentStepsAgree).
+// mark; a word whose last name is empty, "." or ".." ("a/", "a/.": a folder, never a file); white
+// space without a stand-in where it would have to travel as one; and a word whose ".." steps the
+// file system would take elsewhere (see parentStepsAgree).
 Lang::String itemText(const char* word, const Lang::String& text);
 
 } // namespace App

@@ -3,7 +3,9 @@
 // The executable is linked with --wrap=main, so the C runtime starts here and the entry is reached
 // as __real_main. An exception leaving the entry is caught at the very top, after the stack has
 // unwound and every scope object of the operation has been released; the process then writes one
-// line to standard error and ends with status 3, without exit-time destructors or a signal.
+// line to standard error and ends with status 3 (128 + the signal's number for a run that Ctrl-C, TERM
+// or HUP asked to end), without exit-time destructors or a signal.
+#include "Platform/Interruption.h"
 #include "app/UncaughtLine.h"
 
 #include <csignal>
@@ -36,9 +38,22 @@ void writeAll(const std::string& text) {
     }
 }
 
+// A run ended because a signal asked it to ends with 128 + the signal's number, as shells expect.
 [[noreturn]] void endAbnormally(std::exception_ptr failure) {
     writeAll(failure ? describe(failure) : App::uncaughtLine("terminate called without an exception"));
-    ::_exit(kAbnormalEnd);
+    const int signal = Platform::interruption();
+    ::_exit(signal != 0 ? 128 + signal : kAbnormalEnd);
+}
+
+// Ctrl-C, TERM and HUP end the run like a failure, cleaned up: the handler only notes the signal, and
+// the work that asks for it fails. Calls go on where they were (SA_RESTART).
+void endRunsOnRequest() {
+    struct sigaction action {};
+    action.sa_handler = Platform::noteInterruption;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
 }
 
 // Failures that escape elsewhere (another thread, a noexcept boundary) end the same way.
@@ -53,6 +68,7 @@ extern "C" int __wrap_main(int argc, char** argv) {
     // A write beyond the file-size limit (ulimit -f) then fails with EFBIG and is reported and cleaned up
     // as any failed write, instead of the signal killing the process halfway.
     std::signal(SIGXFSZ, SIG_IGN);
+    endRunsOnRequest();
     try {
         return __real_main(argc, argv);
     } catch (...) {

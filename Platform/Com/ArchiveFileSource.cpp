@@ -6,6 +6,7 @@
 #include "Platform/Com/Zip64Fields.h"
 #include "Platform/Com/ZipSourceBase.h"
 #include "Platform/FileSync.h"
+#include "Platform/Interruption.h"
 
 #include <fcntl.h>
 #include <sys/random.h>
@@ -206,6 +207,11 @@ private:
     zip_int64_t commitWrite() {
         if (!completeZip64Fields(m_writing) || ::fsync(m_writing) != 0 || !closeChecked(m_writing))
             return failReplacement(ZIP_ER_WRITE);
+        // The last moment a run asked to end can still leave everything as it was.
+        if (interruption() != 0) {
+            errno = ECANCELED;
+            return failReplacement(ZIP_ER_WRITE);
+        }
         if (const int refused = m_check ? m_check(m_replacement) : 0; refused != 0) {
             errno = refused;
             return failReplacement(ZIP_ER_WRITE);

@@ -10,6 +10,7 @@
 #include "Platform/Com/ProgressLine.h"
 #include "Platform/Com/Retried.h"
 #include "Platform/Com/ShellPaths.h"
+#include "Platform/Interruption.h"
 #include "Platform/LastError.h"
 
 #include <fcntl.h>
@@ -162,10 +163,13 @@ HRESULT commit(ArchiveHandle& archive) {
     return S_OK;
 }
 
-// Removes the name only while it still names the file that was packed, unchanged since it was read:
+// Removes the name only while the run has not been asked to end (the caller then puts back what it
+// changed) and while it still names the file that was packed, unchanged since it was read:
 // another program may have written to it or put another file in its place meanwhile (nothing locks
 // it). Otherwise the item stays, and the new archive holds it as it was read.
 HRESULT removeItem(const FileDescriptor& item, const std::string& itemPath, const struct stat& packed) {
+    if (interruption() != 0)
+        return hresultFromErrno(ECANCELED);
     int error = 0;
     if (hasChangedSince(item.get(), packed, error))
         return error != 0 ? hresultFromErrno(error) : HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);

@@ -5,6 +5,7 @@
 #include "Platform/Com/ParallelDeflate.h"
 #include "Platform/Com/ProgressLine.h"
 #include "Platform/Com/ZipSourceBase.h"
+#include "Platform/Interruption.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -56,6 +57,8 @@ private:
     zip_int64_t read(std::uint8_t* out, zip_uint64_t length) {
         if (m_deflate == nullptr)
             return fail(ZIP_ER_INTERNAL, 0);
+        if (interruption() != 0)
+            return fail(ZIP_ER_READ, ECANCELED);
         const std::int64_t copied = m_deflate->read(out, length);
         if (copied < 0)
             return fail(m_deflate->failure().zipError, m_deflate->failure().systemError);

@@ -103,10 +103,20 @@ int statusOf(int waitStatus) {
     return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
 }
 
-} // namespace
+// Sends the signal once the condition holds; false when the run ended first (reaped into `waitStatus`).
+bool signalWhen(pid_t child, RunOptions& options, int& waitStatus) {
+    for (;;) {
+        if (::waitpid(child, &waitStatus, WNOHANG) == child)
+            return false;
+        if (options.signalWhen()) {
+            ::kill(child, options.signal);
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
 
-RunResult runTool(const std::vector<std::string>& arguments, const fs::path& folder,
-                  const RunOptions& options) {
+RunResult run(const std::vector<std::string>& arguments, const fs::path& folder, RunOptions& options) {
     const TempFolder outputs;
     const fs::path out = fs::path(outputs.path()) / "out";
     const fs::path err = fs::path(outputs.path()) / "err";
@@ -126,7 +136,9 @@ RunResult runTool(const std::vector<std::string>& arguments, const fs::path& fol
         ::kill(child, SIGKILL);
     }
     int waitStatus = 0;
-    ::waitpid(child, &waitStatus, 0);
+    options.signalled = options.signalWhen && signalWhen(child, options, waitStatus);
+    if (!options.signalWhen || options.signalled)
+        ::waitpid(child, &waitStatus, 0);
     RunResult result;
     result.elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
@@ -134,6 +146,20 @@ RunResult runTool(const std::vector<std::string>& arguments, const fs::path& fol
     result.out = readFile(out);
     result.err = readFile(err);
     return result;
+}
+
+} // namespace
+
+RunResult runTool(const std::vector<std::string>& arguments, const fs::path& folder,
+                  const RunOptions& options) {
+    RunOptions copy = options;
+    copy.signalWhen = {};
+    return run(arguments, folder, copy);
+}
+
+RunResult runToolSignalled(const std::vector<std::string>& arguments, const fs::path& folder,
+                           RunOptions& options) {
+    return run(arguments, folder, options);
 }
 
 std::vector<std::string> listFolder(const fs::path& folder) {

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,12 +23,20 @@ struct RunOptions {
     int killAfterMs = -1;  // SIGKILL the run after this long
     std::vector<std::string> environment = {}; // "NAME=value" entries set for the run only
     bool removeFolder = false; // remove the (empty) folder once the run stands in it, before the tool starts
+    int signal = 0;            // sent once `signalWhen` answers true (polled every millisecond)
+    std::function<bool()> signalWhen = {}; // while the run lasts
+    bool signalled = false;                // out: whether the signal was sent before the run ended
 };
 
 // Runs the tool with `arguments` in `folder`, standard input closed. The folder may be deeper than a path
 // may be long.
 RunResult runTool(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
                   const RunOptions& options = {});
+
+// Runs the tool as runTool does, and sends `options.signal` once `options.signalWhen` holds; sets
+// `options.signalled`.
+RunResult runToolSignalled(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+                           RunOptions& options);
 
 // The names in `folder`, sorted.
 std::vector<std::string> listFolder(const std::filesystem::path& folder);

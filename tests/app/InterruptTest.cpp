@@ -1,0 +1,80 @@
+// End-to-end tests of a run that Ctrl-C, TERM or HUP asks to end: it ends like a failure, cleaned up.
+#include "tests/app/Archive.h"
+#include "tests/app/ToolRun.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace ToolTest;
+
+constexpr std::size_t kItemSize = 32 << 20;
+
+// The size of the largest name in `folder` that holds `part`; -1 when there is none.
+std::intmax_t largestHolding(const fs::path& folder, const std::string& part) {
+    std::intmax_t largest = -1;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(folder, ignored)) {
+        if (entry.path().filename().string().find(part) != std::string::npos)
+            largest = std::max(largest, static_cast<std::intmax_t>(entry.file_size(ignored)));
+    }
+    return largest;
+}
+
+// Where in the run the signal lands: once a name holding `part` has at least `size` bytes.
+struct Point {
+    const char* label;
+    const char* part;
+    std::intmax_t size;
+};
+
+const Point kStaged{"once the staged archive is made", ".tmp", 0};
+const Point kWriting{"while the new archive is written", ".tmp.", 4 << 20};
+const Point kWritten{"as the new archive is nearly written", ".tmp.", kItemSize - (1 << 20)};
+
+TEST(Interrupt, ASignalEndsTheRunAsAFailureAndLeavesEverythingAsItWas) {
+    struct Case {
+        int signal;
+        Point point;
+        bool move;
+    };
+    const Case cases[] = {
+        {SIGINT, kStaged, true},   {SIGINT, kWriting, false}, {SIGINT, kWriting, true},
+        {SIGTERM, kStaged, false}, {SIGTERM, kWriting, true}, {SIGTERM, kWritten, true},
+        {SIGHUP, kWriting, false}, {SIGINT, kWritten, false},
+    };
+    const std::string item = noise(kItemSize, 7);
+    for (const Case& c : cases) {
+        const std::string label =
+            std::string(strsignal(c.signal)) + " " + c.point.label + (c.move ? ", move" : ", copy");
+        const TempFolder scratch;
+        const fs::path dir(scratch.path());
+        writeFile(dir / "big.bin", item);
+        writeFile(dir / "big.bin.zip", "archive from an earlier move");
+        const std::vector<std::string> before = listFolder(dir);
+        RunOptions options{.signal = c.signal,
+                           .signalWhen = [&] { return largestHolding(dir, c.point.part) >= c.point.size; }};
+        const RunResult run = runToolSignalled(c.move ? std::vector<std::string>{"big.bin", "true"}
+                                                      : std::vector<std::string>{"big.bin"},
+                                               dir, options);
+        ASSERT_TRUE(options.signalled) << label << ": the run ended first";
+        if (run.status == 0 && c.point.label == kWritten.label) {
+            // The signal came after the archive was in place: the run is complete.
+            EXPECT_EQ(readArchive(dir / "big.bin.zip")->front().content, item) << label;
+            continue;
+        }
+        EXPECT_EQ(run.status, 128 + c.signal) << label << ": " << run.err;
+        EXPECT_EQ(run.err, "zipfile: The operation was canceled by the user.\n") << label;
+        EXPECT_EQ(listFolder(dir), before) << label;
+        EXPECT_EQ(readFile(dir / "big.bin"), item) << label;
+        EXPECT_EQ(readFile(dir / "big.bin.zip"), "archive from an earlier move") << label;
+    }
+}
+
+} // namespace
