@@ -5,7 +5,6 @@
 #include "Platform/Com/Retried.h"
 #include "Platform/Com/Zip64Fields.h"
 #include "Platform/Com/ZipSourceBase.h"
-#include "Platform/FileSync.h"
 #include "Platform/Interruption.h"
 
 #include <fcntl.h>
@@ -202,10 +201,13 @@ private:
         return offset < 0 ? failWithErrno(ZIP_ER_TELL) : static_cast<zip_int64_t>(offset);
     }
 
-    // The data reaches the disk before the rename, and the rename before success is reported. On a
-    // failure the replacement goes and the old file stays as it was.
+    // The new file takes the old one's name once complete and read back; on a failure it goes and the old
+    // file stays as it was. Neither the file nor the rename is synced here: the archive is always written
+    // over a staged one that only this run reads, and the zip operation's write-through rename of that
+    // name over FILE.zip syncs the file first and the folder after. A crash before then leaves FILE.zip
+    // as it was, whatever became of the names here.
     zip_int64_t commitWrite() {
-        if (!completeZip64Fields(m_writing) || ::fsync(m_writing) != 0 || !closeChecked(m_writing))
+        if (!completeZip64Fields(m_writing) || !closeChecked(m_writing))
             return failReplacement(ZIP_ER_WRITE);
         // The last moment a run asked to end can still leave everything as it was.
         if (interruption() != 0) {
@@ -219,7 +221,7 @@ private:
         if (::rename(m_replacement.c_str(), m_path.c_str()) != 0)
             return failReplacement(ZIP_ER_RENAME);
         m_replacement.clear();
-        return syncFolderOf(m_path) ? 0 : failWithErrno(ZIP_ER_WRITE);
+        return 0;
     }
 
     zip_int64_t failReplacement(int zipError) {

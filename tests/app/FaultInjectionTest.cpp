@@ -138,6 +138,12 @@ public:
 
     const FailureLines& failureLines() const { return m_failureLines; }
 
+    // The file and folder syncs of a run without faults.
+    long syncs() {
+        std::map<std::string, long> counts = countCalls(m_scenario);
+        return counts["fsync"] + counts["fdatasync"];
+    }
+
 private:
     fs::path dir() const { return fs::path(m_folder.path()); }
     // A path as the tool shows it in messages, with backslashes.
@@ -252,6 +258,21 @@ TEST(FaultInjection, EveryFailingCallLeavesTheFilesSound) {
     }
     RecordProperty("runs", total);
     showFailureLines(lines, HasFailure());
+}
+
+// A run syncs the new archive once, before it takes FILE.zip's name, and the folder once, after: what
+// a power loss needs, and no more.
+TEST(FaultInjection, EachRunSyncsOneFileAndOneFolder) {
+    const Scenario scenarios[] = {
+        {"copy over an old archive", false, true, {}},
+        {"move over an old archive", true, true, {}},
+        {"copy without an archive", false, false, {}},
+        {"move without an archive", true, false, {}},
+        {"move of several chunks", true, true, {}, severalChunks()},
+        {"move without a second name", true, true, {}, kContent, true},
+    };
+    for (const Scenario& scenario : scenarios)
+        EXPECT_EQ(ScenarioRun(scenario).syncs(), 2) << scenario.name;
 }
 
 // A fault planted in the archive's central directory as it is written: the new archive does not read back
