@@ -156,15 +156,14 @@ void ParallelDeflate::Worker::deflate(int file, std::uint64_t index, Chunk& chun
     chunk.failure = {};
     try {
         if (m_compressor == nullptr) {
-            m_input.resize(kChunkSize);
+            m_input.reset(new std::uint8_t[kChunkSize]);
             m_compressor = std::make_unique<ChunkCompressor>();
         }
         read(file, index, chunk);
         if (chunk.failure.zipError != 0)
             return;
-        chunk.crc = libdeflate_crc32(0, m_input.data(), chunk.inputSize);
-        if (!m_compressor->compress(m_input.data(), chunk.inputSize, chunk.inputSize < kChunkSize,
-                                    chunk.data))
+        chunk.crc = libdeflate_crc32(0, m_input.get(), chunk.inputSize);
+        if (!m_compressor->compress(m_input.get(), chunk.inputSize, chunk.inputSize < kChunkSize, chunk.data))
             chunk.failure = {ZIP_ER_INTERNAL, 0};
     } catch (const std::bad_alloc&) {
         chunk.failure = {ZIP_ER_MEMORY, 0};
@@ -177,7 +176,7 @@ void ParallelDeflate::Worker::read(int file, std::uint64_t index, Chunk& chunk) 
     std::size_t filled = 0;
     while (filled < kChunkSize) {
         const ssize_t got = retried([&] {
-            return ::pread(file, m_input.data() + filled, kChunkSize - filled,
+            return ::pread(file, m_input.get() + filled, kChunkSize - filled,
                            static_cast<off_t>(start + filled));
         });
         if (got < 0) {
