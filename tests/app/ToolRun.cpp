@@ -63,20 +63,20 @@ std::vector<std::string> commandLine(const std::vector<std::string>& arguments) 
 // A folder as steps of chdir that each stay below the system's limit on a path, for folders nested deeper
 // than one call can name.
 std::vector<std::string> folderSteps(const std::string& folder) {
-    std::vector<std::string> steps;
-    std::string step;
+    std::vector<std::string> steps{std::string(folder.starts_with('/') ? "" : ".")};
     std::size_t start = 0;
     while (start < folder.size()) {
-        std::size_t end = folder.find('/', start + 1);
-        end = end == std::string::npos ? folder.size() : end;
-        if (step.size() + (end - start) >= PATH_MAX - 1) {
-            steps.push_back(step);
-            step = start < folder.size() && folder[start] == '/' ? "." : "";
-        }
-        step += folder.substr(start, end - start);
-        start = end;
+        const std::size_t end = std::min(folder.find('/', start), folder.size());
+        const std::string name = folder.substr(start, end - start);
+        start = end + 1;
+        if (name.empty())
+            continue;
+        if (steps.back().size() + 1 + name.size() >= PATH_MAX - 1)
+            steps.emplace_back(".");
+        steps.back() += "/" + name;
     }
-    steps.push_back(step);
+    if (steps.back().empty())
+        steps.back().push_back('/');
     return steps;
 }
 
