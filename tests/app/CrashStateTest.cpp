@@ -309,28 +309,44 @@ std::string general(const Op& op, const Recorded& run) {
                               ".<hex>.tmp");
 }
 
-// The experiment behind removing syncs that protect nothing: each sync of each run left out in turn, with
-// the states it breaks; and each run's sequence of syncs and name changes. Run with
-// --gtest_also_run_disabled_tests.
+// The experiment behind removing syncs that protect nothing: each run's sequence of syncs and name
+// changes, each sync left out in turn with the states that breaks, then the pairs of syncs that can be left
+// out together. Run with --gtest_also_run_disabled_tests.
 TEST(CrashStates, DISABLED_WhichSyncsAreNeeded) {
+    const auto without = [](const History& history, std::vector<std::size_t> indexes) {
+        History changed = history;
+        std::sort(indexes.rbegin(), indexes.rend());
+        for (const std::size_t i : indexes)
+            changed.ops.erase(changed.ops.begin() + static_cast<long>(i));
+        return changed;
+    };
     for (const Scenario& scenario : kScenarios) {
         const Recorded& run = recorded(scenario);
         std::cout << scenario.name << ":\n";
+        std::vector<std::size_t> syncs;
         for (std::size_t i = 0; i < run.history.ops.size(); ++i) {
             const Op& op = run.history.ops[i];
-            if (op.kind == Op::Write || op.kind == Op::Truncate)
+            if (op.changesData())
                 continue;
             std::string line = "  " + std::to_string(i) + " " + general(op, run);
             if (op.kind == Op::FileSync || op.kind == Op::FolderSync) {
-                History without = run.history;
-                without.ops.erase(without.ops.begin() + static_cast<long>(i));
-                const Outcome outcome = check(run, without);
+                syncs.push_back(i);
+                const Outcome outcome = check(run, without(run.history, {i}));
                 line += outcome.broken == 0 ? "    left out: no promise broken"
                                             : "    left out: " + std::to_string(outcome.broken) + " of " +
                                                   std::to_string(outcome.states) + " states broken (" +
                                                   outcome.firstBroken + ")";
             }
             std::cout << line << "\n";
+        }
+        for (std::size_t a = 0; a < syncs.size(); ++a) {
+            for (std::size_t b = a + 1; b < syncs.size(); ++b) {
+                const Outcome outcome = check(run, without(run.history, {syncs[a], syncs[b]}));
+                std::cout << "  " << syncs[a] << " and " << syncs[b] << " left out: "
+                          << (outcome.broken == 0 ? "no promise broken"
+                                                  : std::to_string(outcome.broken) + " broken")
+                          << "\n";
+            }
         }
     }
 }
