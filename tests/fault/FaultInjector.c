@@ -4,9 +4,11 @@
 // ZIPFILE_FAULT=<function>:<n>:<errno name or number>, e.g. write:3:ENOSPC, picks the failing call;
 // ZIPFILE_FAULT_ALWAYS=<function>:<errno> makes every call of one function fail, e.g. link:EPERM as where
 // hard links are refused; ZIPFILE_FAULT_COUNTS=<file> writes "<function> <calls>" lines there when the
-// process exits normally. ZIPFILE_FS_LOG=<file> appends one line per file-system call there, after the call,
-// with its result: "<call> <result> <arguments>" (see logCall), paths made absolute and escaped; the bytes
-// of every write go to <file>.data, which the line locates. ZIPFILE_CORRUPT_CENTRAL=<n> adds one to byte n of
+// process exits normally. ZIPFILE_FS_LOG=<file> appends one line per file-system call there, after the call:
+// "<call> <result>" and then "<flags> <path> [<new path>]" (open, rename, link, unlink; an open's result is
+// its descriptor), "<fd> <offset> <offset in data>" (write, fwrite: the bytes go to <file>.data) or
+// "<fd> <number>" (close, dup, fsync, fdatasync, fflush, truncate to <number>); paths are made absolute, with
+// bytes up to the space, '%' and from DEL on as %XX. ZIPFILE_CORRUPT_CENTRAL=<n> adds one to byte n of
 // every central directory header written (write or pwrite of a buffer starting "PK\1\2"), a planted fault in
 // the archive's directory. Only calls through the dynamic linker are seen: libc's own inner calls (fwrite to
 // write) are not, so both the stdio entry points and the system-call wrappers stand here. A failing call does
@@ -32,15 +34,12 @@
 #define FAULT_FUNCTIONS(X)                                                                                   \
     X(open)                                                                                                  \
     X(open64)                                                                                                \
-    X(openat)                                                                                                \
-    X(openat64)                                                                                              \
-    X(read)                                                                                                  \
-    X(pread) X(pread64) X(write) X(pwrite) X(pwrite64) X(lseek) X(lseek64) X(close) X(dup) X(fsync)          \
-        X(fdatasync) X(fstat) X(stat) X(lstat) X(fstatat) X(fstatat64) X(ftruncate) X(chmod) X(fchmod)       \
-            X(rename) X(renameat) X(renameat2) X(link) X(linkat) X(unlink) X(unlinkat) X(remove) X(mkstemp)  \
-                X(mkostemp) X(getrandom) X(getcwd) X(opendir) X(fdopendir) X(readdir) X(readdir64)           \
-                    X(sched_getaffinity) X(fopen) X(fopen64) X(fdopen) X(fread) X(fwrite) X(fflush)          \
-                        X(fclose) X(fseeko) X(ftello) X(faccessat) X(chown) X(statx)
+    X(openat) X(openat64) X(read) X(pread) X(pread64) X(write) X(pwrite) X(pwrite64) X(lseek) X(lseek64)     \
+        X(close) X(dup) X(fsync) X(fdatasync) X(fstat) X(stat) X(lstat) X(fstatat) X(fstatat64) X(ftruncate) \
+            X(chmod) X(fchmod) X(rename) X(renameat) X(renameat2) X(link) X(linkat) X(unlink) X(unlinkat)    \
+                X(remove) X(mkstemp) X(mkostemp) X(getrandom) X(getcwd) X(opendir) X(fdopendir) X(readdir)   \
+                    X(readdir64) X(sched_getaffinity) X(fopen) X(fopen64) X(fdopen) X(fread) X(fwrite)       \
+                        X(fflush) X(fclose) X(fseeko) X(ftello) X(faccessat) X(chown) X(statx)
 
 #define AS_ID(name) id_##name,
 enum { FAULT_FUNCTIONS(AS_ID) kFunctionCount };
@@ -388,7 +387,9 @@ int close(int fd) {
     const int logged = logBegin();
     const int closed = REAL(close)(fd);
     if (logged) {
+        const int closeErrno = errno;
         logNumbers("close", closed, fd, 0);
+        errno = closeErrno;
         logEnd();
     }
     if (!fails)
@@ -623,8 +624,10 @@ int fclose(FILE* stream) {
     const int logged = logBegin();
     const int closed = REAL(fclose)(stream);
     if (logged) {
+        const int closeErrno = errno;
         logNumbers("fflush", closed, fd, 0);
         logNumbers("close", closed, fd, 0);
+        errno = closeErrno;
         logEnd();
     }
     if (!fails)
