@@ -26,9 +26,12 @@ using namespace CrashCheck;
 const std::string kItem = "a.txt";
 const std::string kArchive = "a.txt.zip";
 
+// Each build has a suite name of its own, so that the two programs' tests have names of their own.
 #ifdef CRASH_STATES_LARGE
+#define CRASH_STATES CrashStatesLarge
 constexpr std::size_t kItemSize = 3 * (std::size_t{1} << 20) + (std::size_t{1} << 19);
 #else
+#define CRASH_STATES CrashStates
 constexpr std::size_t kItemSize = 1024;
 #endif
 
@@ -267,7 +270,7 @@ History withoutFolderSyncAfterFinalRename(History history, const Recorded& run) 
     return history;
 }
 
-TEST(CrashStates, EveryStateOfARealRunKeepsThePromises) {
+TEST(CRASH_STATES, EveryStateOfARealRunKeepsThePromises) {
     for (const Scenario& scenario : kScenarios) {
         const Recorded& run = recorded(scenario);
         const Outcome outcome = check(run, run.history);
@@ -278,7 +281,7 @@ TEST(CrashStates, EveryStateOfARealRunKeepsThePromises) {
     }
 }
 
-TEST(CrashStates, PlantedFaultsBreakAPromise) {
+TEST(CRASH_STATES, PlantedFaultsBreakAPromise) {
     const struct {
         const char* name;
         History (*plant)(History, const Recorded&);
@@ -312,7 +315,7 @@ std::string general(const Op& op, const Recorded& run) {
 // The experiment behind removing syncs that protect nothing: each run's sequence of syncs and name
 // changes, each sync left out in turn with the states that breaks, then the pairs of syncs that can be left
 // out together. Run with --gtest_also_run_disabled_tests.
-TEST(CrashStates, DISABLED_WhichSyncsAreNeeded) {
+TEST(CRASH_STATES, DISABLED_WhichSyncsAreNeeded) {
     const auto without = [](const History& history, std::vector<std::size_t> indexes) {
         History changed = history;
         std::sort(indexes.rbegin(), indexes.rend());
