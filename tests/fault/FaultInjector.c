@@ -4,18 +4,24 @@
 // ZIPFILE_FAULT=<function>:<n>:<errno name or number>, e.g. write:3:ENOSPC, picks the failing call;
 // ZIPFILE_FAULT_ALWAYS=<function>:<errno> makes every call of one function fail, e.g. link:EPERM as where
 // hard links are refused; ZIPFILE_FAULT_COUNTS=<file> writes "<function> <calls>" lines there when the
-// process exits normally. ZIPFILE_CORRUPT_CENTRAL=<n> adds one to byte n of every central directory header
-// written (write or pwrite of a buffer starting "PK\1\2"), a planted fault in the archive's directory.
-// Only calls through the dynamic linker are seen: libc's own inner calls (fwrite to write) are not, so
-// both the stdio entry points and the system-call wrappers stand here. A failing call does nothing,
-// except fclose and close, which release the stream or descriptor and then report the failure, as the
-// kernel does; a failing readdir returns no entry with errno set, which a caller tells from the end of
+// process exits normally. ZIPFILE_FS_LOG=<file> appends one line per file-system call there, after the call:
+// "<call> <result>" and then "<flags> <path> [<new path>]" (open, rename, link, unlink; an open's result is
+// its descriptor), "<fd> <offset> <offset in data>" (write, fwrite: the bytes go to <file>.data) or
+// "<fd> <number>" (close, dup, fsync, fdatasync, fflush, truncate to <number>); paths are made absolute, with
+// bytes up to the space, '%' and from DEL on as %XX. ZIPFILE_CORRUPT_CENTRAL=<n> adds one to byte n of
+// every central directory header written (write or pwrite of a buffer starting "PK\1\2"), a planted fault in
+// the archive's directory. Only calls through the dynamic linker are seen: libc's own inner calls (fwrite to
+// write) are not, so both the stdio entry points and the system-call wrappers stand here. A failing call does
+// nothing, except fclose and close, which release the stream or descriptor and then report the failure, as
+// the kernel does; a failing readdir returns no entry with errno set, which a caller tells from the end of
 // the folder only by errno.
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <pthread.h>
 #include <sched.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -48,6 +54,7 @@ static int g_errno;
 static int g_alwaysTarget = -1;
 static int g_alwaysErrno;
 static long g_corruptAt = -1;
+static const char* g_logPath;
 
 struct ErrnoName {
     const char* name;
@@ -90,6 +97,7 @@ static void configure(void) {
         return;
     g_configured = 1;
     configureAlways();
+    g_logPath = getenv("ZIPFILE_FS_LOG");
     const char* corrupt = getenv("ZIPFILE_CORRUPT_CENTRAL");
     if (corrupt != NULL)
         g_corruptAt = atol(corrupt);
@@ -136,12 +144,155 @@ static mode_t modeArgument(int flags, va_list arguments) {
     return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE ? (mode_t)va_arg(arguments, int) : 0;
 }
 
+// The file-system log. Each logged call runs under one lock with its line written, so that the lines
+// come in the order the calls took effect, also across threads (a descriptor closed on one thread and
+// reused on another is never logged the wrong way round). The log files are opened for each line, so
+// that a program closing descriptors it does not know cannot close them.
+static pthread_mutex_t g_logLock = PTHREAD_MUTEX_INITIALIZER;
+
+// True, with the lock taken, when calls are logged.
+static int logBegin(void) {
+    configure();
+    if (g_logPath == NULL)
+        return 0;
+    pthread_mutex_lock(&g_logLock);
+    return 1;
+}
+
+static void logEnd(void) {
+    pthread_mutex_unlock(&g_logLock);
+}
+
+// Appends `length` bytes to `path`; the offset they start at, or -1.
+static long long appendTo(const char* path, const void* bytes, size_t length) {
+    const int fd = REAL(open)(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return -1;
+    const long long at = REAL(lseek)(fd, 0, SEEK_END);
+    const int complete = REAL(write)(fd, bytes, length) == (ssize_t)length;
+    REAL(close)(fd);
+    return complete ? at : -1;
+}
+
+// `path` made absolute against the folder descriptor `folder` (or the working folder), into `out`; the
+// tool names files by absolute paths, so the folder is read only for the odd relative one.
+static void absolutePath(int folder, const char* path, char* out, size_t size) {
+    if (path == NULL || path[0] == '/') {
+        snprintf(out, size, "%s", path != NULL ? path : "");
+        return;
+    }
+    char base[PATH_MAX] = "";
+    if (folder == AT_FDCWD) {
+        if (REAL(getcwd)(base, sizeof base) == NULL)
+            base[0] = '\0';
+    } else {
+        char link[64];
+        snprintf(link, sizeof link, "/proc/self/fd/%d", folder);
+        const ssize_t length = readlink(link, base, sizeof base - 1);
+        base[length > 0 ? length : 0] = '\0';
+    }
+    snprintf(out, size, "%s/%s", base, path);
+}
+
+// A path as one word: bytes up to the space, '%' and those from DEL on as %XX.
+static void escapeInto(const char* path, char* out, size_t size) {
+    size_t at = 0;
+    for (const unsigned char* c = (const unsigned char*)path; *c != '\0' && at + 4 < size; ++c) {
+        if (*c <= ' ' || *c == '%' || *c >= 0x7f)
+            at += (size_t)snprintf(out + at, size - at, "%%%02X", *c);
+        else
+            out[at++] = (char)*c;
+    }
+    out[at] = '\0';
+}
+
+// One line: the call, its result, then `text` (numbers, and paths escaped by the caller).
+static void logLine(const char* call, long long result, const char* text) {
+    static char line[3 * PATH_MAX * 2 + 256];
+    const int length = snprintf(line, sizeof line, "%s %lld %s\n", call, result, text);
+    if (length > 0 && (size_t)length < sizeof line)
+        appendTo(g_logPath, line, (size_t)length);
+}
+
+// A call on descriptors and numbers only.
+static void logNumbers(const char* call, long long result, long long a, long long b) {
+    char text[64];
+    snprintf(text, sizeof text, "%lld %lld", a, b);
+    logLine(call, result, text);
+}
+
+// A call on one or two paths, each relative to its folder descriptor; `number` first (flags or a
+// descriptor).
+static void logPaths(const char* call, long long result, long long number, int folder, const char* path,
+                     int toFolder, const char* to) {
+    static char absolute[PATH_MAX * 2];
+    static char first[3 * PATH_MAX * 2];
+    static char second[3 * PATH_MAX * 2];
+    absolutePath(folder, path, absolute, sizeof absolute);
+    escapeInto(absolute, first, sizeof first);
+    second[0] = '\0';
+    if (to != NULL) {
+        absolutePath(toFolder, to, absolute, sizeof absolute);
+        escapeInto(absolute, second, sizeof second);
+    }
+    static char text[3 * PATH_MAX * 4 + 64];
+    snprintf(text, sizeof text, "%lld %s%s%s", number, first, to != NULL ? " " : "", second);
+    logLine(call, result, text);
+}
+
+// A write of `written` bytes at `offset` of `fd` (-1: where the descriptor stood), its bytes kept in the
+// data file: "<call> <written> <fd> <offset> <data offset>".
+static void logWrite(const char* call, int fd, const void* data, long long written, long long offset) {
+    if (written <= 0) {
+        logNumbers(call, written, fd, offset);
+        return;
+    }
+    if (offset < 0)
+        offset = REAL(lseek)(fd, 0, SEEK_CUR) - written;
+    char dataPath[PATH_MAX];
+    snprintf(dataPath, sizeof dataPath, "%s.data", g_logPath);
+    char text[96];
+    snprintf(text, sizeof text, "%d %lld %lld", fd, offset, appendTo(dataPath, data, (size_t)written));
+    logLine(call, written, text);
+}
+
+// Returns what `call` returns, after `log` has logged it (with `result` set) when calls are logged; errno
+// stays as the call left it.
+#define RETURN_LOGGED(type, call, log)                                                                       \
+    do {                                                                                                     \
+        const int logged = logBegin();                                                                       \
+        type const result = call;                                                                            \
+        if (logged) {                                                                                        \
+            const int saved = errno;                                                                         \
+            log;                                                                                             \
+            errno = saved;                                                                                   \
+            logEnd();                                                                                        \
+        }                                                                                                    \
+        return result;                                                                                       \
+    } while (0)
+
+// The open(2) flags of an fopen mode.
+static int flagsOfMode(const char* mode) {
+    const int update = strchr(mode, '+') != NULL;
+    int flags = update ? O_RDWR : mode[0] == 'r' ? O_RDONLY : O_WRONLY;
+    if (mode[0] == 'w')
+        flags |= O_CREAT | O_TRUNC;
+    if (mode[0] == 'a')
+        flags |= O_CREAT | O_APPEND;
+    if (strchr(mode, 'x') != NULL)
+        flags |= O_EXCL;
+    return flags;
+}
+
 int open(const char* path, int flags, ...) {
     va_list arguments;
     va_start(arguments, flags);
     const mode_t mode = modeArgument(flags, arguments);
     va_end(arguments);
-    return failsNow(id_open) ? -1 : REAL(open)(path, flags, mode);
+    if (failsNow(id_open))
+        return -1;
+    RETURN_LOGGED(int, REAL(open)(path, flags, mode),
+                  logPaths("open", result, flags, AT_FDCWD, path, 0, NULL));
 }
 
 int open64(const char* path, int flags, ...) {
@@ -149,7 +300,10 @@ int open64(const char* path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = modeArgument(flags, arguments);
     va_end(arguments);
-    return failsNow(id_open64) ? -1 : REAL(open64)(path, flags, mode);
+    if (failsNow(id_open64))
+        return -1;
+    RETURN_LOGGED(int, REAL(open64)(path, flags, mode),
+                  logPaths("open", result, flags, AT_FDCWD, path, 0, NULL));
 }
 
 int openat(int folder, const char* path, int flags, ...) {
@@ -157,7 +311,10 @@ int openat(int folder, const char* path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = modeArgument(flags, arguments);
     va_end(arguments);
-    return failsNow(id_openat) ? -1 : REAL(openat)(folder, path, flags, mode);
+    if (failsNow(id_openat))
+        return -1;
+    RETURN_LOGGED(int, REAL(openat)(folder, path, flags, mode),
+                  logPaths("open", result, flags, folder, path, 0, NULL));
 }
 
 int openat64(int folder, const char* path, int flags, ...) {
@@ -165,7 +322,10 @@ int openat64(int folder, const char* path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = modeArgument(flags, arguments);
     va_end(arguments);
-    return failsNow(id_openat64) ? -1 : REAL(openat64)(folder, path, flags, mode);
+    if (failsNow(id_openat64))
+        return -1;
+    RETURN_LOGGED(int, REAL(openat64)(folder, path, flags, mode),
+                  logPaths("open", result, flags, folder, path, 0, NULL));
 }
 
 ssize_t read(int fd, void* buffer, size_t count) {
@@ -191,16 +351,26 @@ static const void* planted(const void* data, size_t count, unsigned char copy[64
 
 ssize_t write(int fd, const void* data, size_t count) {
     unsigned char copy[64];
-    return failsNow(id_write) ? -1 : REAL(write)(fd, planted(data, count, copy), count);
+    if (failsNow(id_write))
+        return -1;
+    const void* bytes = planted(data, count, copy);
+    RETURN_LOGGED(ssize_t, REAL(write)(fd, bytes, count), logWrite("write", fd, bytes, result, -1));
 }
 
 ssize_t pwrite(int fd, const void* data, size_t count, off_t offset) {
     unsigned char copy[64];
-    return failsNow(id_pwrite) ? -1 : REAL(pwrite)(fd, planted(data, count, copy), count, offset);
+    if (failsNow(id_pwrite))
+        return -1;
+    const void* bytes = planted(data, count, copy);
+    RETURN_LOGGED(ssize_t, REAL(pwrite)(fd, bytes, count, offset),
+                  logWrite("write", fd, bytes, result, offset));
 }
 
 ssize_t pwrite64(int fd, const void* data, size_t count, off64_t offset) {
-    return failsNow(id_pwrite64) ? -1 : REAL(pwrite64)(fd, data, count, offset);
+    if (failsNow(id_pwrite64))
+        return -1;
+    RETURN_LOGGED(ssize_t, REAL(pwrite64)(fd, data, count, offset),
+                  logWrite("write", fd, data, result, offset));
 }
 
 off_t lseek(int fd, off_t offset, int origin) {
@@ -214,7 +384,14 @@ off64_t lseek64(int fd, off64_t offset, int origin) {
 int close(int fd) {
     const int fails = failsNow(id_close);
     const int saved = errno;
+    const int logged = logBegin();
     const int closed = REAL(close)(fd);
+    if (logged) {
+        const int closeErrno = errno;
+        logNumbers("close", closed, fd, 0);
+        errno = closeErrno;
+        logEnd();
+    }
     if (!fails)
         return closed;
     errno = saved;
@@ -222,15 +399,21 @@ int close(int fd) {
 }
 
 int dup(int fd) {
-    return failsNow(id_dup) ? -1 : REAL(dup)(fd);
+    if (failsNow(id_dup))
+        return -1;
+    RETURN_LOGGED(int, REAL(dup)(fd), logNumbers("dup", result, fd, 0));
 }
 
 int fsync(int fd) {
-    return failsNow(id_fsync) ? -1 : REAL(fsync)(fd);
+    if (failsNow(id_fsync))
+        return -1;
+    RETURN_LOGGED(int, REAL(fsync)(fd), logNumbers("fsync", result, fd, 0));
 }
 
 int fdatasync(int fd) {
-    return failsNow(id_fdatasync) ? -1 : REAL(fdatasync)(fd);
+    if (failsNow(id_fdatasync))
+        return -1;
+    RETURN_LOGGED(int, REAL(fdatasync)(fd), logNumbers("fdatasync", result, fd, 0));
 }
 
 int fstat(int fd, struct stat* status) {
@@ -254,7 +437,9 @@ int fstatat64(int folder, const char* path, struct stat64* status, int flags) {
 }
 
 int ftruncate(int fd, off_t length) {
-    return failsNow(id_ftruncate) ? -1 : REAL(ftruncate)(fd, length);
+    if (failsNow(id_ftruncate))
+        return -1;
+    RETURN_LOGGED(int, REAL(ftruncate)(fd, length), logNumbers("truncate", result, fd, length));
 }
 
 int chmod(const char* path, mode_t mode) {
@@ -278,43 +463,70 @@ int statx(int folder, const char* path, int flags, unsigned int mask, struct sta
 }
 
 int rename(const char* from, const char* to) {
-    return failsNow(id_rename) ? -1 : REAL(rename)(from, to);
+    if (failsNow(id_rename))
+        return -1;
+    RETURN_LOGGED(int, REAL(rename)(from, to), logPaths("rename", result, 0, AT_FDCWD, from, AT_FDCWD, to));
 }
 
 int renameat(int fromFolder, const char* from, int toFolder, const char* to) {
-    return failsNow(id_renameat) ? -1 : REAL(renameat)(fromFolder, from, toFolder, to);
+    if (failsNow(id_renameat))
+        return -1;
+    RETURN_LOGGED(int, REAL(renameat)(fromFolder, from, toFolder, to),
+                  logPaths("rename", result, 0, fromFolder, from, toFolder, to));
 }
 
 int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
-    return failsNow(id_renameat2) ? -1 : REAL(renameat2)(fromFolder, from, toFolder, to, flags);
+    if (failsNow(id_renameat2))
+        return -1;
+    RETURN_LOGGED(int, REAL(renameat2)(fromFolder, from, toFolder, to, flags),
+                  logPaths("rename", result, flags, fromFolder, from, toFolder, to));
 }
 
 int link(const char* existing, const char* name) {
-    return failsNow(id_link) ? -1 : REAL(link)(existing, name);
+    if (failsNow(id_link))
+        return -1;
+    RETURN_LOGGED(int, REAL(link)(existing, name),
+                  logPaths("link", result, 0, AT_FDCWD, existing, AT_FDCWD, name));
 }
 
 int linkat(int existingFolder, const char* existing, int folder, const char* name, int flags) {
-    return failsNow(id_linkat) ? -1 : REAL(linkat)(existingFolder, existing, folder, name, flags);
+    if (failsNow(id_linkat))
+        return -1;
+    RETURN_LOGGED(int, REAL(linkat)(existingFolder, existing, folder, name, flags),
+                  logPaths("link", result, flags, existingFolder, existing, folder, name));
 }
 
 int unlink(const char* path) {
-    return failsNow(id_unlink) ? -1 : REAL(unlink)(path);
+    if (failsNow(id_unlink))
+        return -1;
+    RETURN_LOGGED(int, REAL(unlink)(path), logPaths("unlink", result, 0, AT_FDCWD, path, 0, NULL));
 }
 
 int unlinkat(int folder, const char* path, int flags) {
-    return failsNow(id_unlinkat) ? -1 : REAL(unlinkat)(folder, path, flags);
+    if (failsNow(id_unlinkat))
+        return -1;
+    RETURN_LOGGED(int, REAL(unlinkat)(folder, path, flags),
+                  logPaths("unlink", result, flags, folder, path, 0, NULL));
 }
 
 int remove(const char* path) {
-    return failsNow(id_remove) ? -1 : REAL(remove)(path);
+    if (failsNow(id_remove))
+        return -1;
+    RETURN_LOGGED(int, REAL(remove)(path), logPaths("unlink", result, 0, AT_FDCWD, path, 0, NULL));
 }
 
 int mkstemp(char* pattern) {
-    return failsNow(id_mkstemp) ? -1 : REAL(mkstemp)(pattern);
+    if (failsNow(id_mkstemp))
+        return -1;
+    RETURN_LOGGED(int, REAL(mkstemp)(pattern),
+                  logPaths("open", result, O_RDWR | O_CREAT | O_EXCL, AT_FDCWD, pattern, 0, NULL));
 }
 
 int mkostemp(char* pattern, int flags) {
-    return failsNow(id_mkostemp) ? -1 : REAL(mkostemp)(pattern, flags);
+    if (failsNow(id_mkostemp))
+        return -1;
+    RETURN_LOGGED(int, REAL(mkostemp)(pattern, flags),
+                  logPaths("open", result, O_RDWR | O_CREAT | O_EXCL | flags, AT_FDCWD, pattern, 0, NULL));
 }
 
 ssize_t getrandom(void* buffer, size_t length, unsigned int flags) {
@@ -347,11 +559,19 @@ int sched_getaffinity(pid_t process, size_t size, cpu_set_t* set) {
 }
 
 FILE* fopen(const char* path, const char* mode) {
-    return failsNow(id_fopen) ? NULL : REAL(fopen)(path, mode);
+    if (failsNow(id_fopen))
+        return NULL;
+    RETURN_LOGGED(
+        FILE*, REAL(fopen)(path, mode),
+        logPaths("open", result != NULL ? fileno(result) : -1, flagsOfMode(mode), AT_FDCWD, path, 0, NULL));
 }
 
 FILE* fopen64(const char* path, const char* mode) {
-    return failsNow(id_fopen64) ? NULL : REAL(fopen64)(path, mode);
+    if (failsNow(id_fopen64))
+        return NULL;
+    RETURN_LOGGED(
+        FILE*, REAL(fopen64)(path, mode),
+        logPaths("open", result != NULL ? fileno(result) : -1, flagsOfMode(mode), AT_FDCWD, path, 0, NULL));
 }
 
 FILE* fdopen(int fd, const char* mode) {
@@ -370,16 +590,28 @@ size_t fread(void* buffer, size_t size, size_t count, FILE* stream) {
     return 0;
 }
 
+// A stream's bytes reach the file only when its buffer is flushed: "fwrite" lines say what was handed to the
+// stream, "fflush" lines (descriptor -1: every stream) when it went on.
 size_t fwrite(const void* data, size_t size, size_t count, FILE* stream) {
-    if (!failsNow(id_fwrite))
+    if (failsNow(id_fwrite)) {
+        markFailed(stream);
+        return 0;
+    }
+    if (!logBegin())
         return REAL(fwrite)(data, size, count, stream);
-    markFailed(stream);
-    return 0;
+    const off_t at = REAL(ftello)(stream);
+    const size_t written = REAL(fwrite)(data, size, count, stream);
+    const int saved = errno;
+    logWrite("fwrite", fileno(stream), data, (long long)(written * size), at);
+    errno = saved;
+    logEnd();
+    return written;
 }
 
 int fflush(FILE* stream) {
     if (!failsNow(id_fflush))
-        return REAL(fflush)(stream);
+        RETURN_LOGGED(int, REAL(fflush)(stream),
+                      logNumbers("fflush", result, stream != NULL ? fileno(stream) : -1, 0));
     if (stream != NULL)
         markFailed(stream);
     return EOF;
@@ -388,7 +620,16 @@ int fflush(FILE* stream) {
 int fclose(FILE* stream) {
     const int fails = failsNow(id_fclose);
     const int saved = errno;
+    const int fd = fileno(stream);
+    const int logged = logBegin();
     const int closed = REAL(fclose)(stream);
+    if (logged) {
+        const int closeErrno = errno;
+        logNumbers("fflush", closed, fd, 0);
+        logNumbers("close", closed, fd, 0);
+        errno = closeErrno;
+        logEnd();
+    }
     if (!fails)
         return closed;
     errno = saved;
