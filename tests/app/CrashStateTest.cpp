@@ -208,9 +208,11 @@ private:
         if (state.point > 0)
             text += " (" + describe(m_history.ops[state.point - 1], m_run.root) + ")";
         text += ":";
-        for (const auto& [path, version] : state.files)
-            text += " " + fs::path(path).filename().string() + " = " +
-                    std::to_string(m_contents.of(version).size()) + " bytes;";
+        // Appended piece by piece: GCC 12 at -O3 warns of an overlap in `" " + name` that is not there.
+        for (const auto& [path, version] : state.files) {
+            text.append(1, ' ').append(fs::path(path).filename().string()).append(" = ");
+            text.append(std::to_string(m_contents.of(version).size())).append(" bytes;");
+        }
         return text;
     }
 
