@@ -34,6 +34,7 @@
 #define FAULT_FUNCTIONS(X)                                                                                   \
     X(open)                                                                                                  \
     X(open64)                                                                                                \
+    X(__open_2)                                                                                              \
     X(openat) X(openat64) X(read) X(pread) X(pread64) X(write) X(pwrite) X(pwrite64) X(lseek) X(lseek64)     \
         X(close) X(dup) X(fsync) X(fdatasync) X(fstat) X(stat) X(lstat) X(fstatat) X(fstatat64) X(ftruncate) \
             X(chmod) X(fchmod) X(rename) X(renameat) X(renameat2) X(link) X(linkat) X(unlink) X(unlinkat)    \
@@ -293,6 +294,13 @@ int open(const char* path, int flags, ...) {
         return -1;
     RETURN_LOGGED(int, REAL(open)(path, flags, mode),
                   logPaths("open", result, flags, AT_FDCWD, path, 0, NULL));
+}
+
+// The open of a build with _FORTIFY_SOURCE where the flags are not known when compiling; it takes no mode.
+int __open_2(const char* path, int flags) {
+    if (failsNow(id___open_2))
+        return -1;
+    RETURN_LOGGED(int, REAL(__open_2)(path, flags), logPaths("open", result, flags, AT_FDCWD, path, 0, NULL));
 }
 
 int open64(const char* path, int flags, ...) {
