@@ -146,12 +146,6 @@ public:
 
 private:
     fs::path dir() const { return fs::path(m_folder.path()); }
-    // A path as the tool shows it in messages, with backslashes.
-    static std::string shownPath(const fs::path& path) {
-        std::string text = path.string();
-        std::replace(text.begin(), text.end(), '/', '\\');
-        return text;
-    }
 
     void prepare(const Scenario& scenario) {
         for (const std::string& name : listFolder(dir()))

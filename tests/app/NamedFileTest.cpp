@@ -50,13 +50,6 @@ void makeTree(const fs::path& root, const std::vector<std::string>& names) {
     }
 }
 
-// A path as the tool names it in messages, with backslashes.
-std::string shown(const fs::path& path) {
-    std::string text = path.string();
-    std::replace(text.begin(), text.end(), '/', '\\');
-    return text;
-}
-
 // A relative word in a working folder whose name cannot travel exactly.
 void expectRefusal(const RunResult& run) {
     EXPECT_EQ(run.status, 3);
@@ -188,8 +181,8 @@ TEST_F(NamedFile, RefusesAWordThatWouldNameAnotherFile) {
         {{"a.txt/."}, "Invalid zip file: a.txt/."},
         {{"proj/.."}, "Invalid zip file: proj/.."},
         {{"."}, "Invalid zip file: ."},
-        {{"own", "true"}, "Invalid zip file: " + shown(dir() / "own.zip")},
-        {{"own"}, "Invalid zip file: " + shown(dir() / "own.zip")},
+        {{"own", "true"}, "Invalid zip file: " + shownPath(dir() / "own.zip")},
+        {{"own"}, "Invalid zip file: " + shownPath(dir() / "own.zip")},
         {{"'lead/notes.txt"}, "Invalid zip file: 'lead/notes.txt"},
         {{"notes.txt\xEF\x80\xA0"}, "Invalid zip file: notes.txt\xEF\xBF\xBD"},
         {{"notes\xEF\x80\xAEtxt"}, "Invalid zip file: notes\xEF\xBF\xBDtxt"},

@@ -162,6 +162,12 @@ RunResult runToolSignalled(const std::vector<std::string>& arguments, const fs::
     return run(arguments, folder, options);
 }
 
+std::string shownPath(const fs::path& path) {
+    std::string text = path.string();
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text;
+}
+
 std::vector<std::string> listFolder(const fs::path& folder) {
     std::vector<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder))

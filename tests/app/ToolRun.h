@@ -38,6 +38,9 @@ RunResult runTool(const std::vector<std::string>& arguments, const std::filesyst
 RunResult runToolSignalled(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
                            RunOptions& options);
 
+// A path as the tool names it in messages: the system's path text, with backslashes.
+std::string shownPath(const std::filesystem::path& path);
+
 // The names in `folder`, sorted.
 std::vector<std::string> listFolder(const std::filesystem::path& folder);
 

@@ -18,13 +18,6 @@ using namespace ToolTest;
 
 const std::string kText = "the quick brown fox jumps over the lazy dog\n";
 
-// A path as the tool names it in messages: the system's path text, with backslashes.
-std::string shown(const fs::path& path) {
-    std::string text = path.string();
-    std::replace(text.begin(), text.end(), '/', '\\');
-    return text;
-}
-
 // The archive holds exactly one entry, `name`, with `content`, and every reader accepts it.
 void expectArchiveOf(const fs::path& archive, const std::string& name, const std::string& content) {
     const auto entries = readArchive(archive);
@@ -194,13 +187,13 @@ TEST_F(ZipfileTool, WorksInAFolderWithReservedCharacters) {
     EXPECT_FALSE(fs::exists(folder / "r.txt"));
 
     const RunResult missing = runTool({"gone.txt"}, folder);
-    expectFailure(missing, "Invalid zip file: " + shown(folder / "gone.txt"));
+    expectFailure(missing, "Invalid zip file: " + shownPath(folder / "gone.txt"));
 
     // A line feed or an escape in a folder's name does not split the failure line or reach the terminal.
     const fs::path controls = dir() / "two\nlines\x1B";
     fs::create_directory(controls);
     expectFailure(runTool({"gone.txt"}, controls),
-                  "Invalid zip file: " + shown(dir() / "two lines?") + "\\gone.txt");
+                  "Invalid zip file: " + shownPath(dir() / "two lines?") + "\\gone.txt");
 }
 
 TEST_F(ZipfileTool, ReplacesAnExistingArchiveAndASymlinkInItsPlace) {
@@ -361,7 +354,7 @@ TEST_F(ZipfileTool, BadInputLeavesEveryFileAsItWas) {
     writeFile(dir() / "gone.txt.zip", "archive from an earlier move");
     writeFile(dir() / "a.txt", kText);
     fs::create_directory(dir() / "a.txt.zip");
-    const std::string d = shown(dir());
+    const std::string d = shownPath(dir());
     struct Case {
         std::vector<std::string> words;
         std::string message;
