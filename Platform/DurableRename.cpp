@@ -2,6 +2,7 @@
 #include "Platform/DurableRename.h"
 
 #include "Platform/FileSync.h"
+#include "Platform/Interruption.h"
 #include "Platform/LastError.h"
 
 #include <fcntl.h>
@@ -21,9 +22,13 @@ int renameOnly(const std::string& from, const std::string& to, bool replace) {
 
 } // namespace
 
+// A write-through rename puts finished work in place, so a run asked to end stops before it (after the
+// sync, which may take long); a plain rename, such as one putting a file back, goes on.
 DWORD renameFile(const std::string& from, const std::string& to, bool replace, bool writeThrough) {
     if (writeThrough && !syncPath(from, O_RDONLY | O_NOFOLLOW))
         return win32Error(errno, from);
+    if (writeThrough && interruption() != 0)
+        return ERROR_CANCELLED;
     if (renameOnly(from, to, replace) != 0)
         return errno == EEXIST ? ERROR_ALREADY_EXISTS : win32Error(errno, to);
     if (writeThrough && !syncFolderOf(to))

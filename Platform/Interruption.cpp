@@ -12,8 +12,10 @@ static_assert(std::atomic<int>::is_always_lock_free);
 
 } // namespace
 
+// The first signal is the one that ended the run; a second one (during the clean-up) changes nothing.
 void noteInterruption(int signal) noexcept {
-    noted.store(signal, std::memory_order_relaxed);
+    int none = 0;
+    noted.compare_exchange_strong(none, signal, std::memory_order_relaxed);
 }
 
 int interruption() noexcept {

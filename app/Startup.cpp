@@ -46,14 +46,18 @@ void writeAll(const std::string& text) {
 }
 
 // Ctrl-C, TERM and HUP end the run like a failure, cleaned up: the handler only notes the signal, and
-// the work that asks for it fails. Calls go on where they were (SA_RESTART).
+// the work that asks for it fails. Calls go on where they were (SA_RESTART). A signal the caller
+// ignores (nohup, a script's trap '' INT) stays ignored.
 void endRunsOnRequest() {
     struct sigaction action {};
     action.sa_handler = Platform::noteInterruption;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        ::sigaction(signal, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction before {};
+        if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+            ::sigaction(signal, &action, nullptr);
+    }
 }
 
 // Failures that escape elsewhere (another thread, a noexcept boundary) end the same way.

@@ -269,6 +269,56 @@ TEST(FaultInjection, EachRunSyncsOneFileAndOneFolder) {
         EXPECT_EQ(ScenarioRun(scenario).syncs(), 2) << scenario.name;
 }
 
+// Ctrl-C just before each step of the end of a run: until the rename over FILE.zip has begun, the run ends
+// as a failure and puts everything back; from then on it finishes.
+TEST(FaultInjection, ASignalEndsTheRunUntilTheArchiveGoesInPlace) {
+    struct Case {
+        const char* signalBefore; // the call, "<function>:<n>", just before which SIGINT comes
+        bool move;
+        bool oldArchive;
+        bool finishes;
+    };
+    const Case cases[] = {
+        {"link:1", true, true, false},       // the moved file's second name
+        {"rename:1", false, true, false},    // the new archive over the staged one
+        {"rename:1", true, true, false},     //
+        {"unlink:1", true, true, false},     // the moved file's own name
+        {"fsync:1", false, true, false},     // the sync of the archive before it goes in place
+        {"fsync:1", true, false, false},     //
+        {"rename:2", true, true, true},      // the archive over FILE.zip
+        {"renameat2:1", false, false, true}, // the archive to a new FILE.zip
+        {"unlink:2", true, true, true},      // the second name, once the archive is in place
+    };
+    for (const Case& c : cases) {
+        const std::string row = std::string(c.signalBefore) + (c.move ? " move" : " copy") +
+                                (c.oldArchive ? " over an old archive" : "");
+        const TempFolder folder;
+        const fs::path dir(folder.path());
+        writeFile(dir / kItem, kContent);
+        if (c.oldArchive)
+            writeFile(dir / kArchive, kOldContent);
+        const std::vector<std::string> before = listFolder(dir);
+        const RunResult run = runTool(
+            words(c.move), dir,
+            {.environment = faultEnvironment({"ZIPFILE_SIGNAL=" + std::string(c.signalBefore) + ":2"})});
+        if (c.finishes) {
+            EXPECT_EQ(run.status, 0) << row << ": " << run.err;
+            const auto entries = readArchive(dir / kArchive);
+            ASSERT_TRUE(entries.has_value()) << row;
+            EXPECT_EQ(entries->front().content, kContent) << row;
+            EXPECT_EQ(fs::exists(dir / kItem), !c.move) << row;
+            continue;
+        }
+        EXPECT_EQ(run.status, 130) << row << ": " << run.err;
+        EXPECT_EQ(run.err, "zipfile: The operation was canceled by the user.\n") << row;
+        EXPECT_EQ(listFolder(dir), before) << row;
+        EXPECT_EQ(readFile(dir / kItem), kContent) << row;
+        if (c.oldArchive) {
+            EXPECT_EQ(readFile(dir / kArchive), kOldContent) << row;
+        }
+    }
+}
+
 // A fault planted in the archive's central directory as it is written: the new archive does not read back
 // with the entry as it was handed over, so it is never put in place and a moved file keeps its name.
 TEST(FaultInjection, AnArchiveThatDoesNotReadBackIsNeverPutInPlace) {

@@ -2,7 +2,9 @@
 // chosen errno, and counts the calls of every function it stands in front of.
 //
 // ZIPFILE_FAULT=<function>:<n>:<errno name or number>, e.g. write:3:ENOSPC, picks the failing call;
-// ZIPFILE_FAULT_ALWAYS=<function>:<errno> makes every call of one function fail, e.g. link:EPERM as where
+// ZIPFILE_SIGNAL=<function>:<n>:<signal number> sends the process that signal just before the Nth call of
+// the function, which then goes on as usual; ZIPFILE_FAULT_ALWAYS=<function>:<errno> makes every call of
+// one function fail, e.g. link:EPERM as where
 // hard links are refused; ZIPFILE_FAULT_COUNTS=<file> writes "<function> <calls>" lines there when the
 // process exits normally. ZIPFILE_FS_LOG=<file> appends one line per file-system call there, after the call:
 // "<call> <result>" and then "<flags> <path> [<new path>]" (open, rename, link, unlink; an open's result is
@@ -23,6 +25,7 @@
 #include <limits.h>
 #include <pthread.h>
 #include <sched.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -55,6 +58,9 @@ static int g_errno;
 static int g_alwaysTarget = -1;
 static int g_alwaysErrno;
 static long g_corruptAt = -1;
+static int g_signalTarget = -1;
+static long g_signalNth;
+static int g_signal;
 static const char* g_logPath;
 
 struct ErrnoName {
@@ -93,6 +99,19 @@ static void configureAlways(void) {
     g_alwaysErrno = errnoNamed(colon + 1);
 }
 
+// Reads "<function>:<n>:<rest>" from the variable `name`: the function's id, n, and where the rest
+// begins; NULL when the variable is not set or not of that form.
+static const char* nthCall(const char* name, int* function, long* nth) {
+    const char* text = getenv(name);
+    const char* firstColon = text != NULL ? strchr(text, ':') : NULL;
+    const char* secondColon = firstColon != NULL ? strchr(firstColon + 1, ':') : NULL;
+    if (secondColon == NULL)
+        return NULL;
+    *function = functionNamed(text, (size_t)(firstColon - text));
+    *nth = atol(firstColon + 1);
+    return secondColon + 1;
+}
+
 static void configure(void) {
     if (g_configured)
         return;
@@ -102,20 +121,21 @@ static void configure(void) {
     const char* corrupt = getenv("ZIPFILE_CORRUPT_CENTRAL");
     if (corrupt != NULL)
         g_corruptAt = atol(corrupt);
-    const char* fault = getenv("ZIPFILE_FAULT");
-    const char* firstColon = fault != NULL ? strchr(fault, ':') : NULL;
-    const char* secondColon = firstColon != NULL ? strchr(firstColon + 1, ':') : NULL;
-    if (secondColon == NULL)
-        return;
-    g_target = functionNamed(fault, (size_t)(firstColon - fault));
-    g_nth = atol(firstColon + 1);
-    g_errno = errnoNamed(secondColon + 1);
+    const char* fault = nthCall("ZIPFILE_FAULT", &g_target, &g_nth);
+    if (fault != NULL)
+        g_errno = errnoNamed(fault);
+    const char* signal = nthCall("ZIPFILE_SIGNAL", &g_signalTarget, &g_signalNth);
+    if (signal != NULL)
+        g_signal = atoi(signal);
 }
 
-// Counts the call; true when it is the one to fail, with errno set.
+// Counts the call, sends the process the planted signal before the chosen call, and answers true when
+// it is the one to fail, with errno set.
 static int failsNow(int function) {
     configure();
     const long call = __atomic_add_fetch(&g_calls[function], 1, __ATOMIC_RELAXED);
+    if (function == g_signalTarget && call == g_signalNth)
+        kill(getpid(), g_signal);
     if (function == g_alwaysTarget) {
         errno = g_alwaysErrno;
         return 1;
