@@ -104,7 +104,7 @@ int statusOf(int waitStatus) {
 }
 
 // Sends the signal once the condition holds; false when the run ended first (reaped into `waitStatus`).
-bool signalWhen(pid_t child, RunOptions& options, int& waitStatus) {
+bool signalWhen(pid_t child, const RunOptions& options, int& waitStatus) {
     for (;;) {
         if (::waitpid(child, &waitStatus, WNOHANG) == child)
             return false;
@@ -116,7 +116,10 @@ bool signalWhen(pid_t child, RunOptions& options, int& waitStatus) {
     }
 }
 
-RunResult run(const std::vector<std::string>& arguments, const fs::path& folder, RunOptions& options) {
+} // namespace
+
+RunResult runTool(const std::vector<std::string>& arguments, const fs::path& folder,
+                  const RunOptions& options) {
     const TempFolder outputs;
     const fs::path out = fs::path(outputs.path()) / "out";
     const fs::path err = fs::path(outputs.path()) / "err";
@@ -136,30 +139,16 @@ RunResult run(const std::vector<std::string>& arguments, const fs::path& folder,
         ::kill(child, SIGKILL);
     }
     int waitStatus = 0;
-    options.signalled = options.signalWhen && signalWhen(child, options, waitStatus);
-    if (!options.signalWhen || options.signalled)
-        ::waitpid(child, &waitStatus, 0);
     RunResult result;
+    result.signalled = options.signalWhen && signalWhen(child, options, waitStatus);
+    if (!options.signalWhen || result.signalled)
+        ::waitpid(child, &waitStatus, 0);
     result.elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     result.status = statusOf(waitStatus);
     result.out = readFile(out);
     result.err = readFile(err);
     return result;
-}
-
-} // namespace
-
-RunResult runTool(const std::vector<std::string>& arguments, const fs::path& folder,
-                  const RunOptions& options) {
-    RunOptions copy = options;
-    copy.signalWhen = {};
-    return run(arguments, folder, copy);
-}
-
-RunResult runToolSignalled(const std::vector<std::string>& arguments, const fs::path& folder,
-                           RunOptions& options) {
-    return run(arguments, folder, options);
 }
 
 std::string shownPath(const fs::path& path) {

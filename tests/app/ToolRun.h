@@ -16,6 +16,7 @@ struct RunResult {
     std::string out;
     std::string err;
     std::chrono::milliseconds elapsed{0};
+    bool signalled = false; // whether RunOptions::signal was sent before the run ended
 };
 
 struct RunOptions {
@@ -25,18 +26,12 @@ struct RunOptions {
     bool removeFolder = false; // remove the (empty) folder once the run stands in it, before the tool starts
     int signal = 0;            // sent once `signalWhen` answers true (polled every millisecond)
     std::function<bool()> signalWhen = {}; // while the run lasts
-    bool signalled = false;                // out: whether the signal was sent before the run ended
 };
 
 // Runs the tool with `arguments` in `folder`, standard input closed. The folder may be deeper than a path
 // may be long.
 RunResult runTool(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
                   const RunOptions& options = {});
-
-// Runs the tool as runTool does, and sends `options.signal` once `options.signalWhen` holds; sets
-// `options.signalled`.
-RunResult runToolSignalled(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
-                           RunOptions& options);
 
 // A path as the tool names it in messages: the system's path text, with backslashes.
 std::string shownPath(const std::filesystem::path& path);
