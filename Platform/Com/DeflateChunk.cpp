@@ -1,12 +1,14 @@
-// Deflating a chunk with libdeflate, then scanning its blocks with zlib: to check each block's header and
-// to find the final block so it can be reopened. A chunk with a block that Windows' reader refuses is
-// deflated again with zlib, which never writes such a block.
+// Deflating a chunk: a small one with zlib, its state sized to the chunk; a larger one with libdeflate,
+// then scanning its blocks with zlib, to check each block's header and to find the final block so it can
+// be reopened. A chunk with a block that Windows' reader refuses is deflated again with zlib, which never
+// writes such a block.
 #include "Platform/Com/DeflateChunk.h"
 
 #include "Platform/Com/DeflateBlockHeader.h"
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <new>
 
 namespace Platform::Com {
@@ -14,7 +16,9 @@ namespace Platform::Com {
 namespace {
 
 constexpr int kLevel = 6;
-constexpr int kZlibMemLevel = 8;
+constexpr int kZlibMaxMemLevel = 8;
+// zlib's smallest window for a raw stream.
+constexpr int kZlibMinWindowBits = 9;
 // Room for the inflated data while scanning; the scanner keeps its own window.
 constexpr std::size_t kScratchSize = 64 * 1024;
 // An empty stored block's length and its complement, after its header bits and the byte alignment.
@@ -47,27 +51,71 @@ void makeJoinable(std::vector<std::uint8_t>& output, std::uint64_t finalBlock, s
     output.insert(output.end(), std::begin(kEmptyStoredLengths), std::end(kEmptyStoredLengths));
 }
 
-} // namespace
+// zlib's window and memory level for `size` bytes: a window that holds them all where one can, and
+// hash and symbol buffers to match, so a small chunk clears and touches little memory.
+struct ZlibSizes {
+    int windowBits = kZlibMinWindowBits;
+    int memLevel = 1;
+};
 
-ChunkCompressor::ChunkCompressor()
-    : m_compressor(libdeflate_alloc_compressor(kLevel)), m_scratch(kScratchSize) {
-    if (m_compressor == nullptr)
-        throw std::bad_alloc();
-    if (inflateInit2(&m_scanner, -MAX_WBITS) != Z_OK) {
-        libdeflate_free_compressor(m_compressor);
-        throw std::bad_alloc();
-    }
+ZlibSizes zlibSizesFor(std::size_t size) {
+    ZlibSizes sizes;
+    while (sizes.windowBits < MAX_WBITS && (std::size_t{1} << sizes.windowBits) < size)
+        ++sizes.windowBits;
+    sizes.memLevel = std::clamp(sizes.windowBits - 6, 1, kZlibMaxMemLevel);
+    return sizes;
 }
 
+// zlib gives every code two codewords or more, so Windows' reader accepts each of its blocks. Its sync
+// flush ends a chunk that is not the last in the same empty stored block as makeJoinable.
+bool deflateWithZlib(const std::uint8_t* data, std::size_t size, bool last,
+                     std::vector<std::uint8_t>& output) {
+    const ZlibSizes sizes = zlibSizesFor(size);
+    z_stream zlib{};
+    if (deflateInit2(&zlib, kLevel, Z_DEFLATED, -sizes.windowBits, sizes.memLevel, Z_DEFAULT_STRATEGY) !=
+        Z_OK)
+        throw std::bad_alloc();
+    output.resize(deflateBound(&zlib, size) + kSyncFlushRoom);
+    zlib.next_in = const_cast<Bytef*>(data);
+    zlib.avail_in = static_cast<uInt>(size);
+    zlib.next_out = output.data();
+    zlib.avail_out = static_cast<uInt>(output.size());
+    const int status = deflate(&zlib, last ? Z_FINISH : Z_SYNC_FLUSH);
+    const bool done = status == (last ? Z_STREAM_END : Z_OK) && zlib.avail_in == 0 && zlib.avail_out != 0;
+    output.resize(output.size() - zlib.avail_out);
+    deflateEnd(&zlib);
+    return done;
+}
+
+} // namespace
+
+ChunkCompressor::ChunkCompressor(std::size_t smallChunk) : m_smallChunk(smallChunk) {}
+
 ChunkCompressor::~ChunkCompressor() {
-    if (m_zlibReady)
-        deflateEnd(&m_zlib);
-    inflateEnd(&m_scanner);
+    if (m_scannerReady)
+        inflateEnd(&m_scanner);
     libdeflate_free_compressor(m_compressor);
+}
+
+void ChunkCompressor::prepareLibdeflate() {
+    if (m_compressor != nullptr)
+        return;
+    if (!m_scannerReady) {
+        if (inflateInit2(&m_scanner, -MAX_WBITS) != Z_OK)
+            throw std::bad_alloc();
+        m_scannerReady = true;
+    }
+    m_scratch.resize(kScratchSize);
+    m_compressor = libdeflate_alloc_compressor(kLevel);
+    if (m_compressor == nullptr)
+        throw std::bad_alloc();
 }
 
 bool ChunkCompressor::compress(const std::uint8_t* data, std::size_t size, bool last,
                                std::vector<std::uint8_t>& output) {
+    if (size <= m_smallChunk)
+        return deflateWithZlib(data, size, last, output);
+    prepareLibdeflate();
     const std::size_t bound = libdeflate_deflate_compress_bound(m_compressor, size);
     // Room for the join too, so that a reused buffer is never reallocated.
     output.resize(bound + 1 + sizeof kEmptyStoredLengths);
@@ -115,34 +163,6 @@ bool ChunkCompressor::inflateToBlockEnd() {
         if (inflate(&m_scanner, Z_BLOCK) != Z_OK)
             return false;
     } while (!atBlockBoundary(m_scanner));
-    return true;
-}
-
-// zlib gives every code two codewords or more. Its sync flush ends a chunk that is not the last in the
-// same empty stored block as makeJoinable.
-bool ChunkCompressor::deflateWithZlib(const std::uint8_t* data, std::size_t size, bool last,
-                                      std::vector<std::uint8_t>& output) {
-    if (!prepareZlib())
-        return false;
-    output.resize(deflateBound(&m_zlib, size) + kSyncFlushRoom);
-    m_zlib.next_in = const_cast<Bytef*>(data);
-    m_zlib.avail_in = static_cast<uInt>(size);
-    m_zlib.next_out = output.data();
-    m_zlib.avail_out = static_cast<uInt>(output.size());
-    const int status = deflate(&m_zlib, last ? Z_FINISH : Z_SYNC_FLUSH);
-    if (status != (last ? Z_STREAM_END : Z_OK) || m_zlib.avail_in != 0 || m_zlib.avail_out == 0)
-        return false;
-    output.resize(output.size() - m_zlib.avail_out);
-    return true;
-}
-
-// Sets the deflater up on first use (throwing std::bad_alloc when it cannot be), else resets it.
-bool ChunkCompressor::prepareZlib() {
-    if (m_zlibReady)
-        return deflateReset(&m_zlib) == Z_OK;
-    if (deflateInit2(&m_zlib, kLevel, Z_DEFLATED, -MAX_WBITS, kZlibMemLevel, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::bad_alloc();
-    m_zlibReady = true;
     return true;
 }
 

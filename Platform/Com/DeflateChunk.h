@@ -13,8 +13,14 @@ namespace Platform::Com {
 
 class ChunkCompressor {
 public:
-    // Throws std::bad_alloc when the compressor or its scanner cannot be allocated.
-    ChunkCompressor();
+    // The largest chunk that fits in zlib's window.
+    static constexpr std::size_t kSmallChunk = std::size_t{1} << MAX_WBITS;
+
+    // Chunks of up to `smallChunk` bytes are deflated by zlib alone, its state sized to the chunk: for
+    // them libdeflate's setup (a few hundred KiB of tables to clear) costs more than its speed saves,
+    // and its small blocks are often ones Windows' reader refuses. Larger chunks get libdeflate and its
+    // scanner, set up on first use.
+    explicit ChunkCompressor(std::size_t smallChunk = kSmallChunk);
     ~ChunkCompressor();
     ChunkCompressor(const ChunkCompressor&) = delete;
     ChunkCompressor& operator=(const ChunkCompressor&) = delete;
@@ -22,7 +28,8 @@ public:
     // Deflates `size` bytes at `data` (level 6) into `output`. The last chunk ends the stream; any other
     // ends in a non-final block followed by an empty stored block, so the next chunk starts on a byte
     // boundary. Every block is one that Windows' built-in ZIP reader accepts. False if the compressed data
-    // could not be scanned or deflated again (an internal fault); throws std::bad_alloc.
+    // could not be scanned or deflated again (an internal fault); throws std::bad_alloc when the
+    // compressors' state cannot be allocated.
     bool compress(const std::uint8_t* data, std::size_t size, bool last, std::vector<std::uint8_t>& output);
 
 private:
@@ -36,16 +43,13 @@ private:
 
     bool scan(const std::vector<std::uint8_t>& output, Blocks& blocks);
     bool inflateToBlockEnd();
-    bool deflateWithZlib(const std::uint8_t* data, std::size_t size, bool last,
-                         std::vector<std::uint8_t>& output);
-    bool prepareZlib();
+    void prepareLibdeflate();
 
-    libdeflate_compressor* m_compressor;
+    std::size_t m_smallChunk;
+    libdeflate_compressor* m_compressor = nullptr;
     z_stream m_scanner{};
+    bool m_scannerReady = false;
     std::vector<Bytef> m_scratch;
-    // zlib's deflater, set up for the first chunk that needs it.
-    z_stream m_zlib{};
-    bool m_zlibReady = false;
 };
 
 } // namespace Platform::Com

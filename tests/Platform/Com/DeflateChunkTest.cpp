@@ -33,9 +33,16 @@ std::string faultsOf(ChunkCompressor& compressor, const std::string& input, bool
     return (inflated == input ? "" : "inflates to other data\n") + refusedBlocksIn(*blocks);
 }
 
-void expectReadableEitherWay(ChunkCompressor& compressor, const std::string& input, const std::string& row) {
-    EXPECT_EQ(faultsOf(compressor, input, true), "") << row << ", as the last chunk";
-    EXPECT_EQ(faultsOf(compressor, input, false), "") << row << ", as a chunk before others";
+// Each input through both compressors: zlib sized to a small chunk, and libdeflate with its scan, as
+// every larger chunk is deflated.
+void expectReadableEitherWay(const std::string& input, const std::string& row) {
+    static ChunkCompressor sizedZlib;
+    static ChunkCompressor libdeflate(0);
+    for (auto [compressor, name] :
+         {std::pair{&sizedZlib, ", zlib"}, std::pair{&libdeflate, ", libdeflate"}}) {
+        EXPECT_EQ(faultsOf(*compressor, input, true), "") << row << name << ", as the last chunk";
+        EXPECT_EQ(faultsOf(*compressor, input, false), "") << row << name << ", as a chunk before others";
+    }
 }
 
 std::string skewedBytes(std::mt19937& random, std::size_t size) {
@@ -82,19 +89,43 @@ TEST(PlatformComDeflateChunkTest, DataThatInvitesEmptyOrOneCodewordCodesIsReadab
         {"literals only", "abacadaeafagahaiajakalamanaoapaqarasatauavawaxayaz"},
         {"short skewed bytes", skewedBytes(random, 64)},
     };
-    ChunkCompressor compressor;
     for (const auto& row : kRows)
-        expectReadableEitherWay(compressor, row.data, row.name);
+        expectReadableEitherWay(row.data, row.name);
 }
 
 TEST(PlatformComDeflateChunkTest, SmallInputsOfFewRepeatsAreReadableByWindows) {
     std::mt19937 random(20240601);
     std::string (*const kMakers[])(std::mt19937&, std::size_t) = {wordsOfRandomLetters, skewedBytes,
                                                                   shortRuns};
-    ChunkCompressor compressor;
     for (int input = 0; input < 300; ++input) {
         const std::string data = kMakers[input % std::size(kMakers)](random, 16 + random() % 400);
-        expectReadableEitherWay(compressor, data, "input " + std::to_string(input));
+        expectReadableEitherWay(data, "input " + std::to_string(input));
+    }
+}
+
+// Either side of the sizes where zlib's window grows and where libdeflate takes over.
+TEST(PlatformComDeflateChunkTest, ChunksAtTheWindowSizesAreReadableByWindows) {
+    std::mt19937 random(9);
+    for (std::size_t size : {0, 1, 512, 513, 1024, 1025, 16384, 16385, 32767, 32768, 32769}) {
+        expectReadableEitherWay(wordsOfRandomLetters(random, size), std::to_string(size) + " bytes of words");
+        expectReadableEitherWay(shortRuns(random, size), std::to_string(size) + " bytes of short runs");
+    }
+}
+
+// A small chunk's window, sized to it, still reaches back to its start: its second half, a copy of the
+// first, costs almost nothing.
+TEST(PlatformComDeflateChunkTest, ASmallChunksWindowReachesItsStart) {
+    std::mt19937 random(11);
+    for (std::size_t size : {600, 1024, 4096, 32768}) {
+        std::string half(size / 2, '\0');
+        for (char& byte : half)
+            byte = static_cast<char>(random());
+        const std::string input = twice(half);
+        ChunkCompressor compressor;
+        std::vector<std::uint8_t> output;
+        ASSERT_TRUE(
+            compressor.compress(reinterpret_cast<const std::uint8_t*>(input.data()), size, true, output));
+        EXPECT_LT(output.size(), size / 2 + size / 32 + 64) << size << " bytes";
     }
 }
 
