@@ -74,23 +74,29 @@ echo "|---|---|---|---|---|---|---|---|"
 run_all "$work/small.bin" | report
 
 # Short runs are timed from start to exit over many runs, without the shell and timing tool of the
-# tables above (a few milliseconds of their own).
-echo
-echo "1 KiB file, wall time over $small_runs runs (ms):"
-echo "| tool | median | mean |"
-echo "|---|---|---|"
-small_run() {
-    local name=$1
+# tables above (a few milliseconds of their own), each row in turn, round after round.
+small_names=() small_words=()
+small_row() {
+    small_names+=("$1")
     shift
-    read -r median mean < <(python3 bench/spawn-time.py "$small_runs" "$work/small.bin" "$work" "$@")
-    echo "| $name | $median | $mean |"
+    [ "${#small_words[@]}" -eq 0 ] || small_words+=("::")
+    small_words+=("$@")
 }
-small_run "zip -6" zip -q -6 item.zip item
-small_run "zip -6 && sync" zip -q -6 item.zip item '&&' sync item.zip .
-small_run "zipfile" "$zipfile" item
-[ -z "$baseline" ] || small_run "zipfile baseline" "$baseline" item
-small_run "zip -6 -m && sync (move)" zip -q -6 -m item.zip item '&&' sync item.zip .
-small_run "zipfile (move)" "$zipfile" item true
-[ -z "$baseline" ] || small_run "zipfile baseline (move)" "$baseline" item true
-small_run "bsdtar --format zip" bsdtar --format zip -cf item.zip item
-small_run "pigz -6 -K" sh -c 'pigz -6 -K -c item > item.zip'
+small_row "zip -6" zip -q -6 item.zip item
+small_row "zip -6 && sync" zip -q -6 item.zip item '&&' sync item.zip .
+small_row "zipfile" "$zipfile" item
+[ -z "$baseline" ] || small_row "zipfile baseline" "$baseline" item
+small_row "zip -6 -m && sync (move)" zip -q -6 -m item.zip item '&&' sync item.zip .
+small_row "zipfile (move)" "$zipfile" item true
+[ -z "$baseline" ] || small_row "zipfile baseline (move)" "$baseline" item true
+small_row "bsdtar --format zip" bsdtar --format zip -cf item.zip item
+small_row "pigz -6 -K" sh -c 'pigz -6 -K -c item > item.zip'
+echo
+echo "1 KiB file, wall time over $small_runs runs (ms), each as a ratio to zip -6 && sync:"
+echo "| tool | median | mean | vs zip -6 && sync |"
+echo "|---|---|---|---|"
+python3 bench/spawn-time.py "$small_runs" "$work/small.bin" "$work" "${small_words[@]}" >"$work/small-times"
+durable=$(sed -n 2p "$work/small-times" | cut -d" " -f1)
+printf '%s\n' "${small_names[@]}" | paste -d" " "$work/small-times" - | awk -v d="$durable" \
+    '{ name = $3; for (i = 4; i <= NF; i++) name = name " " $i
+       printf "| %s | %.2f | %.2f | %.2fx |\n", name, $1, $2, $1 / d }'
