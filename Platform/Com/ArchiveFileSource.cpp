@@ -1,5 +1,5 @@
 // The archive file as a libzip source: positional reads of the file, and its replacement written
-// beside it, synced and renamed over it on commit.
+// beside it and renamed over it on commit (not synced: see commitWrite).
 #include "Platform/Com/ArchiveFileSource.h"
 
 #include "Platform/Com/Retried.h"

@@ -1,5 +1,5 @@
 // Adding a file to an archive: open and check the item, add the entry, commit once the new archive reads
-// back, sync, then remove a moved item that did not change meanwhile.
+// back, then remove a moved item that did not change meanwhile.
 #include "Platform/Com/ArchiveUpdate.h"
 
 #include "Platform/Com/Archive.h"
@@ -153,8 +153,8 @@ HRESULT addEntry(zip_t* archive, const FileDescriptor& item, const struct stat& 
     return describeEntry(archive, static_cast<zip_uint64_t>(added), info, entry.method);
 }
 
-// libzip writes the new archive beside the old one, which the archive's source syncs and renames over
-// it (see ArchiveFileSource), or removes on failure. After success the handle is empty; after a
+// libzip writes the new archive beside the old one, which the archive's source renames over it (see
+// ArchiveFileSource), or removes on failure. After success the handle is empty; after a
 // failure it still holds the archive, discarded with the handle.
 HRESULT commit(ArchiveHandle& archive) {
     if (zip_close(archive.get()) != 0)

@@ -2,8 +2,9 @@
 //
 // "Shell.Application" shows a directory as a folder and a ZIP archive as a compressed folder.
 // CopyHere and MoveHere on a compressed folder add the file named by the item (a path text) as one
-// entry, replacing an entry of the same name, and return only when the new archive is on disk;
-// the archive is replaced atomically and a moved file is removed only after that. They fail with
+// entry, replacing an entry of the same name, and return only when the new archive is complete at its name
+// (not synced: the caller makes it durable where it puts it in place); the archive is replaced
+// atomically and a moved file is removed only after that. They fail with
 // HRESULT_FROM_WIN32 of the cause. Options: VT_EMPTY shows progress on a terminal's standard error
 // after about a second; VT_I4 with FOF_SILENT shows none.
 #pragma once

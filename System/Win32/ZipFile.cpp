@@ -1,9 +1,30 @@
 // The zip operation: an empty archive, then the shell's compressed folder copies or moves the file in.
 //
-// The new archive is built in a temporary file beside the old one and renamed over it only once the
-// shell has finished, so an existing archive (which may hold the only copy of a file moved in
-// earlier) survives every failure, and a moved file is back at its name when the move fails. Both paths
-// are checked before anything is written.
+// The write path of a run, stage by stage, with the files each makes (named in the README's known limits):
+// 1. Checks, before anything is written: the item is a file, FILE.zip is not a folder nor the item
+//    itself, and both names fit the system's limits.
+// 2. TemporaryArchive creates the staged archive beside FILE.zip, exclusively, holding the empty-archive
+//    record: the compressed folder the shell opens.
+// 3. For a move, ItemBackup gives the item a second name (a hard link), so it can be put back.
+// 4. The shell (a stand-in, in Platform/Com) writes its new archive beside the staged one, reads it
+//    back, renames it over the staged one (not synced: only this run reads it) and, for a move, then
+//    removes the item's name if the item did not change while it was read.
+// 5. TemporaryArchive::commit renames the staged archive over FILE.zip write-through: the file's data
+//    is synced, then renamed, then the folder synced. This is the run's one file sync and one folder
+//    sync, and exit status 0 means the archive is on disk.
+// 6. For a move, the second name goes.
+// A failure at any stage before 5 removes what the run made and, for a move, gives the item its name
+// back; a signal (Ctrl-C, TERM, HUP) is such a failure until the rename of stage 5.
+//
+// Who keeps which promise:
+// - The old FILE.zip survives every failure: this file, as FILE.zip is replaced in one rename and only
+//   once the shell has finished. The shell's own replacement of the staged archive keeps the same
+//   promise for the staged one, as the Windows shell does for any archive; the framework does not rely
+//   on it.
+// - A moved file is never lost: ItemBackup's second name, until FILE.zip is in place. The shell removes
+//   the item only after its archive is complete, which alone would not cover stage 5.
+// - One clean failure line: every failure is an exception that the entry's runtime start-up
+//   (app/Startup.cpp) prints as one line, with exit status 3, or 128 + the signal's number.
 #include "System/Win32/ZipFile.h"
 
 #include "Lang/Throw.h"
