@@ -385,6 +385,7 @@ template <class CharT>
 void appendFloat(std::basic_string<CharT>& scratch, const FloatOptions& options, double value) {
     if (_isnan(value))
         return appendText(scratch, "NaN");
+    // Kept: an infinity of either sign is written as inf, without a sign.
     if (!_finite(value))
         return appendText(scratch, "inf");
     if (options.conversion == 'a')

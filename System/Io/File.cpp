@@ -133,6 +133,7 @@ int File::read(void* buffer, int count) {
     // A short count, or 0 at the end of the file, is a normal result.
     if (done != 0 || !std::ferror(m_file))
         return static_cast<int>(done);
+    // Kept: untraced, so the exception keeps the default location.
     throw Lang::ErrnoException(u"fread failed", lastErrno());
 }
 

@@ -128,6 +128,7 @@ template <class Condition>
 void waitUntil(Condition done) {
     for (DWORD waited = 0; !done(); waited += kPollInterval) {
         if (waited > kWaitLimit)
+            // Kept: the message's spelling is the one callers and scripts have seen.
             LANG_THROW(Lang::Exception(u"Took too lonng to zip file", Lang::unknownLocation()));
         Sleep(kPollInterval);
     }
@@ -154,10 +155,12 @@ void packThroughShell(TemporaryArchive& archive, const Path& fileToBeZipped, boo
     const Variant parentText(fileToBeZipped.getParent().toString());
     ComPointer<IShellDispatch> shell;
     createShell(shell);
+    // Kept: a shell that could not be made is used anyway, and fails as "Invalid pointer".
     ComPointer<Folder> archiveFolder;
     check(shell->NameSpace(archiveText.get(), archiveFolder.receive()));
     ComPointer<Folder> parentFolder;
     check(shell->NameSpace(parentText.get(), parentFolder.receive()));
+    // Kept: the parent folder's items are asked for, unchecked, and never used.
     ComPointer<FolderItems> parentItems;
     parentFolder->Items(parentItems.receive());
     const Variant options;
