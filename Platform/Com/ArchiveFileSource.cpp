@@ -250,16 +250,7 @@ private:
 } // namespace
 
 zip_source_t* makeArchiveFileSource(const std::string& path, zip_error_t* error, ReplacementCheck check) {
-    auto* state = new (std::nothrow) ArchiveFileSource(path, std::move(check));
-    if (state == nullptr) {
-        zip_error_set(error, ZIP_ER_MEMORY, 0);
-        return nullptr;
-    }
-    zip_source_t* source =
-        zip_source_function_create(&ZipSourceBase::call, static_cast<ZipSourceBase*>(state), error);
-    if (source == nullptr)
-        delete state;
-    return source;
+    return ZipSourceBase::create<ArchiveFileSource>(error, path, std::move(check));
 }
 
 } // namespace Platform::Com

@@ -46,8 +46,6 @@ private:
         try {
             m_deflate =
                 std::make_unique<ParallelDeflate>(m_file, ParallelDeflate::workersFor(m_expectedSize));
-        } catch (const std::bad_alloc&) {
-            return fail(ZIP_ER_MEMORY, 0);
         } catch (const std::system_error& error) {
             return fail(ZIP_ER_INTERNAL, error.code().value());
         }
@@ -131,12 +129,7 @@ bool hasChangedSince(int file, const struct stat& before, int& error) {
 
 zip_source_t* makeDeflateSource(zip_t* archive, int file, const struct stat& info, ProgressLine& progress,
                                 PackedEntry& handedOut) {
-    auto* state = new DeflateSource(file, info, progress, handedOut);
-    zip_source_t* source =
-        zip_source_function(archive, &ZipSourceBase::call, static_cast<ZipSourceBase*>(state));
-    if (source == nullptr)
-        delete state;
-    return source;
+    return ZipSourceBase::create<DeflateSource>(zip_get_error(archive), file, info, progress, handedOut);
 }
 
 } // namespace Platform::Com

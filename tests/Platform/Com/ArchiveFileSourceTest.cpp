@@ -8,16 +8,19 @@
 
 #include <sys/stat.h>
 
+#include <new>
 #include <optional>
+#include <stdexcept>
 
 namespace {
 
 // Opens `path` through the source with libzip's open flags; null with the libzip error code in `code`.
-zip_t* openThroughSource(const std::string& path, int flags, int& code) {
+zip_t* openThroughSource(const std::string& path, int flags, int& code,
+                         Platform::Com::ReplacementCheck check = {}) {
     zip_error_t error;
     zip_error_init(&error);
     zip_t* archive = nullptr;
-    if (zip_source_t* source = Platform::Com::makeArchiveFileSource(path, &error)) {
+    if (zip_source_t* source = Platform::Com::makeArchiveFileSource(path, &error, std::move(check))) {
         archive = zip_open_from_source(source, flags, &error);
         if (archive == nullptr)
             zip_source_free(source);
@@ -94,6 +97,36 @@ TEST(PlatformComArchiveFileSourceTest, NothingIsWrittenUntilTheCommit) {
     zip_discard(archive);
     EXPECT_EQ(readFile(path), kEmptyArchive);
     EXPECT_EQ(filesIn(temp.path()), (std::vector<std::string>{"a.zip"}));
+}
+
+// An exception from the code libzip calls back never crosses libzip: the commit fails with the error it
+// stands for, and the old archive stays as it was.
+TEST(PlatformComArchiveFileSourceTest, AnExceptionInACallbackFailsTheCommit) {
+    const struct {
+        const char* name;
+        void (*raise)();
+        int code;
+    } cases[] = {
+        {"out of memory", [] { throw std::bad_alloc(); }, ZIP_ER_MEMORY},
+        {"any other", [] { throw std::runtime_error("unexpected"); }, ZIP_ER_INTERNAL},
+    };
+    for (const auto& c : cases) {
+        TempFolder temp;
+        const std::string path = temp.posix("a.zip");
+        writeFile(path, kEmptyArchive);
+        int code = 0;
+        zip_t* archive = openThroughSource(path, 0, code, [&c](const std::string&) -> int {
+            c.raise();
+            return 0;
+        });
+        ASSERT_NE(archive, nullptr) << c.name << ": " << code;
+        addEntry(archive, "entry.txt", "not kept");
+        EXPECT_NE(zip_close(archive), 0) << c.name;
+        EXPECT_EQ(zip_error_code_zip(zip_get_error(archive)), c.code) << c.name;
+        zip_discard(archive);
+        EXPECT_EQ(readFile(path), kEmptyArchive) << c.name;
+        EXPECT_EQ(filesIn(temp.path()), (std::vector<std::string>{"a.zip"})) << c.name;
+    }
 }
 
 TEST(PlatformComArchiveFileSourceTest, OpeningTellsMissingEmptyAndDamagedFilesApart) {
