@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a run of about 30 s of each fuzz target (clang, libFuzzer, with the
-# sanitizers), the whole suite under ASan, UBSan and LeakSanitizer (but the slow group), then the whole
-# suite in a Release build with the slow group; all with warnings as errors. Then the Debian package is
+# sanitizers), the whole suite under ASan, UBSan and LeakSanitizer (but the slow group), the tests of the
+# threaded code under ThreadSanitizer, then the whole suite in a Release build with the slow group; all
+# with warnings as errors. Then the Debian package is
 # built from the Release build, checked, installed, used and removed, and last the tool's own run
 # command packs its sample file.
 set -euo pipefail
@@ -35,6 +36,14 @@ fi
 # The slow group (label "slow": files around 4 GiB through every reader) runs in the Release build only.
 CTEST_EXCLUDE=slow ASAN_OPTIONS=detect_leaks=1 run_suite build/sanitize -DCMAKE_BUILD_TYPE=Debug -DZIPFILE_SANITIZE=ON \
     -DZIPFILE_BENCH=OFF
+# ThreadSanitizer over the tests of the threaded code: the parallel deflate and the archive update.
+threaded=(Platform_Com_ParallelDeflateTest Platform_Com_ArchiveUpdateTest)
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZIPFILE_WERROR=ON -DZIPFILE_THREAD_SANITIZE=ON \
+    -DZIPFILE_BENCH=OFF
+cmake --build build/tsan --target "${threaded[@]}"
+for test in "${threaded[@]}"; do
+    TSAN_OPTIONS=halt_on_error=1 "build/tsan/tests/$test"
+done
 # The Release build takes the flags of a Debian package build (hardening included) at its first
 # configure; tools/check-package then packs its tool and checks the package. The file-path map of those
 # flags would win over the project's own, which names sources relative to the root in exception texts.

@@ -78,18 +78,20 @@ private:
     void releaseChunk();
 
     int m_file;
-    // Chunks deflated ahead of the one handed out, each in slot index % window.
+    // Chunks deflated ahead of the one handed out, each in slot index % window. Guarded by m_mutex, but
+    // for the slot handed out (m_current), which only the reading thread touches until it releases it.
     std::vector<Chunk> m_slots;
     std::vector<std::thread> m_threads;
     Worker m_inlineWorker;
     std::mutex m_mutex;
     std::condition_variable m_claimable;
     std::condition_variable m_finished;
-    bool m_stopping = false;
-    std::uint64_t m_nextToClaim = 0;
-    std::uint64_t m_endIndex = UINT64_MAX;
-    // Owned by the reading thread; m_handingOut is read by the workers under the mutex.
+    bool m_stopping = false;               // guarded by m_mutex
+    std::uint64_t m_nextToClaim = 0;       // guarded by m_mutex
+    std::uint64_t m_endIndex = UINT64_MAX; // guarded by m_mutex
+    // Written by the reading thread under m_mutex, read by the workers under it.
     std::uint64_t m_handingOut = 0;
+    // The rest is the reading thread's own.
     Chunk* m_current = nullptr;
     std::size_t m_offset = 0;
     bool m_ended = false;
