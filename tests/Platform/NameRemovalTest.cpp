@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr uid_t kNobody = 65534;
-
 // The error of opening `name` with the DELETE right as nobody, then whether nobody's unlink agrees.
 struct Answer {
     DWORD error;

@@ -2,12 +2,12 @@
 // under root each call runs in a forked child that has dropped to the unprivileged user 65534.
 #include "Platform/Crt.h"
 #include "Platform/Windows.h"
+#include "tests/Platform/AsNobody.h"
 
 #include "tests/Platform/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,12 +19,6 @@
 #include <string>
 
 namespace {
-
-constexpr uid_t kNobody = 65534;
-
-bool dropPrivileges() {
-    return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
-}
 
 // What `call` returns where permission bits bind; nothing when privileges cannot be dropped.
 std::optional<std::uint32_t> runUnprivileged(const std::function<std::uint32_t()>& call) {
@@ -38,7 +32,7 @@ std::optional<std::uint32_t> runUnprivileged(const std::function<std::uint32_t()
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(channel[0]);
-        if (dropPrivileges()) {
+        if (dropToNobody()) {
             const std::uint32_t result = call();
             const ssize_t written = ::write(channel[1], &result, sizeof result);
             ::_exit(written == sizeof result ? 0 : 1);

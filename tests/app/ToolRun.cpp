@@ -1,6 +1,8 @@
 // Test helper: runs the built zipfile tool in a folder and collects what it did.
 #include "tests/app/ToolRun.h"
 
+#include "tests/Platform/AsNobody.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -17,8 +19,6 @@ namespace ToolTest {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr uid_t kNobody = 65534;
 
 // Texts as an exec call takes them, a null-terminated array; built before the fork, so that the child
 // only makes system calls (the parent may have other threads).
@@ -93,7 +93,7 @@ std::vector<std::string> folderSteps(const std::string& folder) {
     }
     if (options.removeFolder && ::rmdir(folder.get()[0]) != 0)
         ::_exit(124);
-    if (options.asNobody && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+    if (options.asNobody && !dropToNobody())
         ::_exit(122);
     ::execve(ZIPFILE_BINARY, argv.get(), envp.get());
     ::_exit(123);
