@@ -4,8 +4,10 @@
 // "\" (the root of the current drive), a drive "C:\" or a UNC root "\\server\share\". Backslash and
 // forward slash both separate components; the stored text uses backslashes only. Normalisation drops
 // "." components, lets ".." remove the component before it (never the root, never a kept ".."), keeps
-// empty components ("a\\b") and drops one trailing separator after the root. Names may not hold the
-// traits' forbidden characters, "..." or ".." followed by more characters; letter case is kept.
+// empty components ("a\\b") and drops one trailing separator after the root. A UNC root naming only a
+// server ("\\server") has no closing backslash: the separator after it counts as the root's own, so a
+// ".." right after it is kept. Names may not hold the traits' forbidden characters, "..." or ".."
+// followed by more characters; letter case is kept.
 // Text that cannot be normalised never becomes a path: the operations throw Exception and leave the
 // path as it was.
 #pragma once

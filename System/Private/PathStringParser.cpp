@@ -97,6 +97,8 @@ public:
 private:
     std::size_t write(std::int32_t ch);
     bool separatorWouldFormRoot() const;
+    bool separatorClosesRoot() const;
+    void closeRoot();
     void keepSeparator();
     void leaveParent();
     void rewind();
@@ -139,11 +141,26 @@ bool Normaliser::separatorWouldFormRoot() const {
     return m_write == m_rootLength && m_rootLength <= 1;
 }
 
+// A UNC root naming only a server ends without a backslash; the separator right after it belongs to
+// the root, as the closing backslash of a share does.
+bool Normaliser::separatorClosesRoot() const {
+    return m_write == m_rootLength && m_rootLength > 0 && m_path[m_rootLength - 1] != kBackslash;
+}
+
+// Writes the root's separator; ".." removes nothing before it and is kept right after it.
+void Normaliser::closeRoot() {
+    write(kBackslash);
+    m_base = m_write;
+    m_previous = kBackslash;
+}
+
 // A "." component is dropped, a ".." component applied; an empty component is kept, except where its
 // separator would form a root.
 void Normaliser::endComponent() {
     if (m_dotCount == 0) {
-        if (!separatorWouldFormRoot())
+        if (separatorClosesRoot())
+            closeRoot();
+        else if (!separatorWouldFormRoot())
             keepSeparator();
     } else {
         if (m_dotCount == 2)

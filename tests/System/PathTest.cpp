@@ -174,6 +174,10 @@ TEST(PathTest, SetRoot) {
         // A root naming only a server ends without a backslash: none of the server name stays.
         {u"\\\\srv", u"C:\\w", {u"C:\\w", 3, Drive}},
         {u"\\\\:", u"a", {u"a", 0, Relative}},
+        // The separator after a root naming only a server stays, and so does a ".." right after it.
+        {u"..\\z", u"\\\\srv", {u"\\\\srv\\..\\z", 5, Unc}},
+        {u"..", u"//s", {u"\\\\s\\..", 3, Unc}},
+        {u"../..\\../z", u"\\\\\u00E9\U0001D400", {u"\\\\\u00E9\U0001D400\\..\\..\\..\\z", 5, Unc}},
         {u"\\x", u"", {u"x", 0, Relative}},
         {u"a", u"", {u"a", 0, Relative}},
         {u"", u"C:\\w", {u"C:\\w", 3, Drive}},
@@ -216,6 +220,11 @@ TEST(PathTest, Append) {
         {u"\\", u"\\\\x", {u"\\x", 1, Rooted}},
         {u"\\", u"/x", {u"\\x", 1, Rooted}},
         {u"\\\\srv", u"x", {u"\\\\srv\\x", 5, Unc}},
+        {u"\\\\srv", u"..\\z", {u"\\\\srv\\..\\z", 5, Unc}},
+        {u"\\\\srv", u"../..\\../z", {u"\\\\srv\\..\\..\\..\\z", 5, Unc}},
+        {u"\\\\+", u"..", {u"\\\\+\\..", 3, Unc}},
+        {u"//s", u"..\\z", {u"\\\\s\\..\\z", 3, Unc}},
+        {u"\\\\\u00E9\U0001D400", u"..", {u"\\\\\u00E9\U0001D400\\..", 5, Unc}},
         {u"", u"x", {u"x", 0, Relative}},
         {u"", u"", {u"", 0, Relative}},
         // The empty path parses the tail as a path of its own.
@@ -223,6 +232,7 @@ TEST(PathTest, Append) {
         {u"", u"//srv/share", {u"\\\\srv\\share\\", 12, Unc}},
     };
     expectCombined(cases, " + ", [](Path& path, const String& tail) { path.append(tail); });
+    expectCombined(cases, " / ", [](Path& path, const String& tail) { path = path / tail; });
 }
 
 TEST(PathTest, FailedAppendKeepsThePath) {
@@ -235,6 +245,7 @@ TEST(PathTest, FailedAppendKeepsThePath) {
         {u"C:\\a", u"b*", pathMessage(invalidChars, "C:\\a\\b*")},
         {u"a", u"...", pathMessage("... is illegal", "a\\...")},
         {u"\\", u"\\\\C:", pathMessage(invalidChars, "\\CC:")},
+        {u"\\\\srv", u"..\\z*", pathMessage(invalidChars, "\\\\srv\\..\\z*")},
         {u"", u"a*b", pathMessage(invalidChars, "a*b")},
     };
     for (const auto& c : cases) {

@@ -37,10 +37,21 @@ bool hasServerOnlyRoot(const Path& path) {
     return path.getRootKind() == System::Unc && separators < 4;
 }
 
-// A path's root is a prefix of its text; its parent and file name are no longer than it.
+// A root is followed by a separator wherever the text goes on: its own closing backslash, or the one
+// after a server named alone.
+bool separatorFollowsRoot(const Path& path) {
+    const String& text = path.str();
+    const std::size_t rootLength = path.getRootLength();
+    return rootLength == 0 || rootLength == text.size() || text[rootLength - 1] == u'\\' ||
+           text[rootLength] == u'\\';
+}
+
+// A path's root is a prefix of its text and a separator follows it; its parent and file name are no
+// longer than it.
 void checkParts(const Path& path) {
     const String& text = path.str();
     require(path.getRootLength() <= text.size(), "root longer than the text");
+    require(separatorFollowsRoot(path), "no separator after the root");
     if (exposesTrimming(text) || hasServerOnlyRoot(path))
         return;
     const Path parent = path.getParent();
@@ -81,12 +92,35 @@ void checkConstructed(const Path& path) {
     require(path.getParent().getRootLength() == path.getRootLength(), "parent has another root");
 }
 
+// An empty last component ("C:\a\") is its separator at the end of the text, which parsing drops.
+bool endsInEmptyComponent(const Path& path) {
+    return path.str().size() > path.getRootLength() && path.str().back() == u'\\';
+}
+
+// A combined path with a full root (a drive, "\" or a share) parses again to the same text and root.
+void checkParsesBack(const Path& path) {
+    if (path.getRootKind() == System::Relative || hasServerOnlyRoot(path) || exposesTrimming(path.str()) ||
+        endsInEmptyComponent(path))
+        return;
+    const Path again(path.str());
+    require(again.str() == path.str(), "combined text parses to another text");
+    require(again.getRootKind() == path.getRootKind() && again.getRootLength() == path.getRootLength(),
+            "combined text parses to another root");
+}
+
+// setParent and setRoot of a rooted path join texts as they are, so a ".." can come to follow a name
+// ("\..\z" under the root "C:\w" is "C:\w\..\z"), which parsing removes.
+bool joinsUnnormalised(char16_t operation, const Path& path) {
+    return operation % 4 == 2 || (operation % 4 == 1 && path.getRootKind() != System::Relative);
+}
+
 // Combined paths keep the root they were given without parsing again.
 void combine(char16_t operation, const std::array<String, 3>& parts) {
     Path path(parts[0]);
     checkConstructed(path);
     const Path other(parts[1]);
     checkConstructed(other);
+    const bool normalisesJoin = !joinsUnnormalised(operation, path);
     switch (operation % 4) {
     case 0:
         path.append(parts[2]);
@@ -102,6 +136,8 @@ void combine(char16_t operation, const std::array<String, 3>& parts) {
         break;
     }
     checkParts(path);
+    if (normalisesJoin)
+        checkParsesBack(path);
 }
 
 } // namespace

@@ -167,7 +167,7 @@ TEST(PathStringParserTest, FindRootLeavesTheRestAlone) {
 TEST(PathStringParserTest, NormaliseAfterRootKeepsTheGivenRoot) {
     const Case cases[] = {
         {u"\\\\x", u"\\x", 1, Rooted},          {u"\\/x\\.", u"\\x", 1, Rooted},
-        {u"\\\\srv\\x", u"\\\\srv\\x", 5, Unc}, {u"\\\\srv\\..", u"\\\\srv", 5, Unc},
+        {u"\\\\srv\\x", u"\\\\srv\\x", 5, Unc}, {u"\\\\srv\\..", u"\\\\srv\\..", 5, Unc},
         {u"C:/a/../b/", u"C:/b", 3, Drive},     {u"a/./b", u"a\\b", 0, Relative},
     };
     for (const Case& c : cases) {
