@@ -354,6 +354,8 @@ TEST_F(ZipfileTool, BadInputLeavesEveryFileAsItWas) {
     writeFile(dir() / "gone.txt.zip", "archive from an earlier move");
     writeFile(dir() / "a.txt", kText);
     fs::create_directory(dir() / "a.txt.zip");
+    ASSERT_EQ(::mkfifo((dir() / "fifo").c_str(), 0644), 0);
+    makeSocket(dir() / "socket");
     const std::string d = shownPath(dir());
     struct Case {
         std::vector<std::string> words;
@@ -372,6 +374,9 @@ TEST_F(ZipfileTool, BadInputLeavesEveryFileAsItWas) {
         {{"\"a.txt\""}, "Invalid zip file: \"a.txt\""},
         {{"a\xFF.txt"}, "Invalid zip file: a\xEF\xBF\xBD.txt"},
         {{"a.txt"}, "Access is denied."},
+        {{"fifo"}, "The request is not supported."},
+        {{"socket"}, "The request is not supported."},
+        {{"socket", "true"}, "The request is not supported."},
     };
     const std::vector<std::string> before = listFolder(dir());
     for (const Case& c : cases) {
