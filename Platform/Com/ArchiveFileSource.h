@@ -14,7 +14,7 @@ using ReplacementCheck = std::function<int(const std::string& writtenPath)>;
 
 // A writable libzip source for the archive file at the POSIX path `path`. A missing file reads as
 // no archive yet (libzip's "no such file" read error). Changes are written to a new file beside it
-// (`path` with a random suffix, the old file's permissions), which on commit gets the ZIP64 values
+// ("zipfile-<random>.tmp" in its folder, the old file's permissions), which on commit gets the ZIP64 values
 // libzip leaves out (see completeZip64Fields), is synced, accepted by `check` when there is one, and
 // renamed over `path`, and the folder synced, so the name always holds a complete archive; a failed,
 // refused, rolled back or abandoned write removes the new file. Null, with `error` set, when out of
