@@ -28,10 +28,13 @@ struct ErrnoRow {
     int microsoft;
 };
 
-// The values that differ; every other value is the same in both numberings.
+// The values that differ; every other value is the same in both numberings. A read-only file system and a
+// name too long, which have no Microsoft errno text, get the values that the Microsoft library gives for a
+// write-protected disk and for a name too long: EACCES and ENOENT.
 constexpr ErrnoRow kMicrosoftErrno[] = {
-    {EDEADLK, 36}, {ENAMETOOLONG, 38}, {ENOLCK, 39},      {ENOSYS, 40},     {ENOTEMPTY, 41}, {EILSEQ, 42},
-    {EDQUOT, 28},  {ELOOP, 114},       {EOPNOTSUPP, 130}, {EOVERFLOW, 132}, {ETXTBSY, 139},
+    {EDEADLK, 36},     {ENAMETOOLONG, ENOENT}, {ENOLCK, 39},   {ENOSYS, 40},
+    {ENOTEMPTY, 41},   {EILSEQ, 42},           {EDQUOT, 28},   {ELOOP, 114},
+    {EOPNOTSUPP, 130}, {EOVERFLOW, 132},       {ETXTBSY, 139}, {EROFS, EACCES},
 };
 
 int microsoftErrno(int posix) {
@@ -40,21 +43,26 @@ int microsoftErrno(int posix) {
     return row == std::end(kMicrosoftErrno) ? posix : row->microsoft;
 }
 
-// The stdio mode for a Microsoft mode text: 'r', 'w' or 'a', then at most one 'b' and one '+'.
-// The descriptor is never inherited ('e').
+// The stdio mode for a Microsoft mode text: 'r', 'w' or 'a', then at most one 'b' and one '+', and
+// after 'w' at most one 'x' (the file must not be there: created exclusively). The descriptor is never
+// inherited ('e').
 std::optional<std::string> stdioMode(const char16_t* mode) {
     if (mode == nullptr || (mode[0] != u'r' && mode[0] != u'w' && mode[0] != u'a')) {
         return std::nullopt;
     }
     const std::u16string_view rest(mode + 1);
     const auto count = [&rest](char16_t unit) { return std::count(rest.begin(), rest.end(), unit); };
-    if (count(u'b') > 1 || count(u'+') > 1 ||
-        rest.size() != static_cast<std::size_t>(count(u'b') + count(u'+'))) {
+    const auto exclusive = count(u'x');
+    if (count(u'b') > 1 || count(u'+') > 1 || exclusive > (mode[0] == u'w' ? 1 : 0) ||
+        rest.size() != static_cast<std::size_t>(count(u'b') + count(u'+') + exclusive)) {
         return std::nullopt;
     }
     std::string result(1, static_cast<char>(mode[0]));
     if (count(u'+') == 1) {
         result += '+';
+    }
+    if (exclusive == 1) {
+        result += 'x';
     }
     return result + "e";
 }

@@ -16,7 +16,8 @@ inline constexpr int _SH_DENYRD = 0x30;
 inline constexpr int _SH_DENYNO = 0x40;
 
 // Opens a file by Win32 path text (see Windows.h) with a stdio mode ("rb", "wb", "ab", each with an
-// optional '+') and a sharing flag, which is checked but not enforced. A folder is refused (EACCES).
+// optional '+'; "wbx" and "wb+x" create the file or fail with EEXIST) and a sharing flag, which is checked
+// but not enforced. A folder is refused (EACCES).
 std::FILE* _wfsopen(const char16_t* fileName, const char16_t* mode, int shareFlag);
 int _fseeki64(std::FILE* stream, long long offset, int origin);
 long long _ftelli64(std::FILE* stream);

@@ -25,16 +25,17 @@ constexpr mode_t kNewArchiveMode = 0666;
 constexpr mode_t kPermissionBits = 07777;
 constexpr int kNameAttempts = 100;
 
-// "." and eight random letters or digits (the creation refuses a name taken meanwhile).
-std::string randomSuffix() {
+// "zipfile-<eight random letters or digits>.tmp" in the folder of `path`: as short whatever the archive's
+// name (the creation refuses a name taken meanwhile).
+std::string replacementName(const std::string& path) {
     static constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string name = path.substr(0, path.rfind('/') + 1) + "zipfile-";
     std::uint8_t bytes[8] = {};
     if (::getrandom(bytes, sizeof bytes, 0) < 0)
-        return ".replacement";
-    std::string suffix = ".";
+        return name + "replacement.tmp";
     for (const std::uint8_t byte : bytes)
-        suffix += kLetters[byte % kLetters.size()];
-    return suffix;
+        name += kLetters[byte % kLetters.size()];
+    return name + ".tmp";
 }
 
 bool closeChecked(int& descriptor) {
@@ -150,14 +151,14 @@ private:
         return 0;
     }
 
-    // The replacement is a new file with a random name beside the archive; it gets the old file's
-    // permissions, or those of any new file under the umask.
+    // The replacement is a new file with a random name beside the archive, created exclusively; it gets the
+    // old file's permissions, or those of any new file under the umask.
     zip_int64_t beginWrite() {
         discardReplacement();
         std::string name;
         int created = -1;
         for (int attempt = 0; attempt < kNameAttempts && created < 0; ++attempt) {
-            name = m_path + randomSuffix();
+            name = replacementName(m_path);
             created = retried(
                 [&] { return ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kNewArchiveMode); });
             if (created < 0 && errno != EEXIST)

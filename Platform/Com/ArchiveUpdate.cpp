@@ -53,11 +53,19 @@ int openForReading(const std::string& path, int extraFlags) {
     return retried([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | extraFlags); });
 }
 
-// Only a regular file can be packed: a folder is refused as Windows refuses to open one as a file.
-// A FIFO must not block the open.
+// A socket cannot be opened at all (ENXIO); it is refused as a FIFO is, not as a failing device.
+HRESULT openFailure(int error, const std::string& path) {
+    struct stat info {};
+    if (error == ENXIO && ::stat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode))
+        return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+    return HRESULT_FROM_WIN32(win32Error(error, path));
+}
+
+// Only a regular file can be packed: a folder is refused as Windows refuses to open one as a file, anything
+// else as not supported. A FIFO must not block the open.
 HRESULT checkItem(const FileDescriptor& item, const std::string& path, struct stat& info) {
     if (item.get() < 0)
-        return HRESULT_FROM_WIN32(win32Error(errno, path));
+        return openFailure(errno, path);
     if (::fstat(item.get(), &info) != 0)
         return hresultFromErrno(errno);
     if (S_ISDIR(info.st_mode))

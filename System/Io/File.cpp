@@ -78,12 +78,16 @@ Lang::String buildModeString(const Path& path, const OpenDisposition& dispositio
     case AccessMode::Write:
         if (append)
             return u"ab";
+        if (disposition == OpenDisposition::CreateNew)
+            return u"wbx";
         return startsEmpty(path, disposition) ? u"wb" : u"rb+";
     case AccessMode::ReadWrite:
         if (disposition == OpenDisposition::TruncateExisting)
             return u"wb+";
         if (append)
             return u"ab+";
+        if (disposition == OpenDisposition::CreateNew)
+            return u"wb+x";
         return startsEmpty(path, disposition) ? u"wb+" : u"rb+";
     }
     LANG_THROW(Lang::Exception(u"Illegal Open Mode", Lang::unknownLocation()));

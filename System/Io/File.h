@@ -53,7 +53,8 @@ void verifyOpenRequirements(const Path& path, const OpenDisposition& disposition
 
 // The stdio mode for the access, the disposition and the Append flag; throws "Illegal Open Mode"
 // for an access outside Read, Write and ReadWrite, and for Read with CreateAlways, which would
-// delete the file it is to read.
+// delete the file it is to read. CreateNew writes only to a file the open itself creates ("x"): one that
+// took the name after verifyOpenRequirements is never opened.
 Lang::String buildModeString(const Path& path, const OpenDisposition& disposition, const AccessMode& access,
                              const OpenFlags& flags);
 

@@ -3,7 +3,7 @@
 
 #include "Lang/Throw.h"
 #include "Platform/Windows.h"
-#include "System/Win32/UnusedName.h"
+#include "System/Win32/TemporaryName.h"
 #include "Win32/Exception.h"
 
 namespace System::Win32 {
@@ -18,9 +18,9 @@ std::uint64_t combined(DWORD high, DWORD low) {
 
 } // namespace
 
-ItemBackup::ItemBackup(const Path& item) : m_item(item), m_backup(unusedName(item)), m_state(stateOf(item)) {
+ItemBackup::ItemBackup(const Path& item) : m_item(item), m_state(stateOf(item)) {
     checkRemovable();
-    m_linked = CreateHardLinkW(m_backup.str().c_str(), m_item.str().c_str(), nullptr) != FALSE;
+    m_backup = createUnderTemporaryName(item.getParent(), [this](const Path& name) { return link(name); });
 }
 
 ItemBackup::~ItemBackup() {
@@ -49,6 +49,13 @@ void ItemBackup::release() {
         return;
     MoveFileExW(m_backup.str().c_str(), m_item.str().c_str(), 0);
     throw ::Win32::Exception(error, LANG_LOCATION());
+}
+
+// A link refused for any other reason than the name (no hard links here, or not for this user) leaves the
+// file without a second name.
+bool ItemBackup::link(const Path& name) {
+    m_linked = CreateHardLinkW(name.str().c_str(), m_item.str().c_str(), nullptr) != FALSE;
+    return m_linked || GetLastError() != ERROR_ALREADY_EXISTS;
 }
 
 void ItemBackup::checkRemovable() const {

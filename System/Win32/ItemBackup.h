@@ -11,9 +11,10 @@ namespace System::Win32 {
 
 // The shell removes a moved file once its own archive is complete, but the zip operation still has to
 // put that archive in place, durably. Until it has, the file keeps a second name beside it
-// ("<file>.<hex>.tmp", a hard link: no data is copied). Where no second name can be made (a file system
-// without hard links, or another user's file where the system protects hard links), nothing could put the
-// file back once the shell had removed it: then the file is packed as a copy and its name removed with
+// ("zipfile-<hex>.tmp", a hard link: no data is copied; see createUnderTemporaryName). Where no second
+// name can be made (a file system without hard links, or another user's file where the system protects
+// hard links), nothing could put the file back once the shell had removed it: then the file is packed as
+// a copy and its name removed with
 // removeItem() once the archive is in place.
 class ItemBackup {
 public:
@@ -60,13 +61,15 @@ private:
     };
 
     static std::optional<FileState> stateOf(const Path& path) noexcept;
+    // Makes `name` the file's second name; false when another file has that name.
+    bool link(const Path& name);
     void checkRemovable() const;
     bool stillAtItsName() const noexcept;
     void removeSecondName() noexcept;
 
     Path m_item;
-    Path m_backup;
     std::optional<FileState> m_state;
+    Path m_backup;
     bool m_linked = false;
     bool m_moved = false;
     bool m_done = false;

@@ -1,10 +1,11 @@
 // A new archive built beside the one it replaces.
 #include "System/Win32/TemporaryArchive.h"
 
+#include "Lang/StringCast.h"
 #include "Lang/Throw.h"
 #include "Platform/Windows.h"
 #include "System/FileSystem.h"
-#include "System/Win32/UnusedName.h"
+#include "System/Win32/TemporaryName.h"
 #include "Win32/Exception.h"
 
 #include <array>
@@ -24,13 +25,21 @@ void removeQuietly(const Path& path) noexcept {
     }
 }
 
+// The user never named the staged file: a failure on it is told as one on the archive it is to become.
+void nameTheArchive(Lang::Exception& failure, const Path& staged, const Path& destination) {
+    Lang::String message = Xtl::string_cast<Lang::String>(std::string(failure.what()));
+    for (std::size_t at = message.find(staged.str()); at != Lang::String::npos;
+         at = message.find(staged.str(), at + destination.str().size()))
+        message.replace(at, staged.str().size(), destination.str());
+    failure.setMessage(message);
+}
+
 } // namespace
 
 TemporaryArchive::TemporaryArchive(const Path& destination)
-    : m_destination(destination), m_path(unusedName(destination)), m_stream(Rc::Heap<Io::File>::create()) {
-    // A new name: opening it never removes anything, and from here on the file is ours to remove.
-    m_stream->open(m_path, Io::OpenDisposition::CreateNew, Io::AccessMode::ReadWrite, Io::ShareMode::None,
-                   Io::OpenFlags::None);
+    : m_destination(destination), m_stream(Rc::Heap<Io::File>::create()) {
+    m_path =
+        createUnderTemporaryName(destination.getParent(), [this](const Path& name) { return open(name); });
     try {
         writeEmptyRecord();
     } catch (...) {
@@ -45,10 +54,25 @@ TemporaryArchive::~TemporaryArchive() {
         removeQuietly(m_path);
 }
 
+// The open creates the file (CreateNew never opens one that is there); from then on it is ours to remove.
+// A name another file took since it was picked is given up for the next one.
+bool TemporaryArchive::open(const Path& name) {
+    try {
+        m_stream->open(name, Io::OpenDisposition::CreateNew, Io::AccessMode::ReadWrite, Io::ShareMode::None,
+                       Io::OpenFlags::None);
+    } catch (Lang::Exception& failure) {
+        if (FileSystem::instance().exists(name))
+            return false;
+        nameTheArchive(failure, name, m_destination);
+        throw;
+    }
+    return true;
+}
+
 void TemporaryArchive::writeEmptyRecord() {
     const int size = static_cast<int>(kEmptyArchive.size());
     if (m_stream->write(kEmptyArchive.data(), size) != size)
-        LANG_THROW(Lang::Exception(u"Short write to " + m_path.str(), Lang::unknownLocation()));
+        LANG_THROW(Lang::Exception(u"Short write to " + m_destination.str(), Lang::unknownLocation()));
     m_stream->flush();
     m_stream->close();
 }

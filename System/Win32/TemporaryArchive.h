@@ -7,13 +7,14 @@
 
 namespace System::Win32 {
 
-// Holds the empty archive record in a temporary file in the destination's folder. commit() renames
+// Holds the empty archive record in a temporary file in the destination's folder, "zipfile-<hex>.tmp"
+// (see createUnderTemporaryName); failures name the destination, the name the user knows. commit() renames
 // it over the destination; otherwise it is removed when the object ends, unless keep() was called
 // because it holds the only copy of a moved file.
 class TemporaryArchive {
 public:
-    // Creates the file under a new unique name and writes the empty record; a short write or a failed
-    // flush is an error.
+    // Creates the file under a new unique name, never opening one that is there, and writes the empty
+    // record; a short write or a failed flush is an error.
     explicit TemporaryArchive(const Path& destination);
     TemporaryArchive(const TemporaryArchive&) = delete;
     TemporaryArchive& operator=(const TemporaryArchive&) = delete;
@@ -29,11 +30,12 @@ public:
     void commit();
 
 private:
+    bool open(const Path& name);
     void writeEmptyRecord();
 
     Path m_destination;
-    Path m_path;
     Rc::Pointer<Io::File> m_stream;
+    Path m_path;
     bool m_keep = false;
     bool m_committed = false;
 };

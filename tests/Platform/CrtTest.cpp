@@ -31,10 +31,11 @@ TEST(PlatformCrtTest, ModesOpenAsStdioDoes) {
         std::string read;
     };
     const Case cases[] = {
-        {u"rb", "abc", false, "abc", "abc"},   {u"wb", "abc", true, "XY", ""},
-        {u"wb", std::nullopt, true, "XY", ""}, {u"ab", "abc", true, "abcXY", ""},
-        {u"rb+", "abc", true, "XYc", "c"},     {u"r+b", "abc", true, "XYc", "c"},
-        {u"wb+", "abc", true, "XY", ""},       {u"ab+", std::nullopt, true, "XY", ""},
+        {u"rb", "abc", false, "abc", "abc"},    {u"wb", "abc", true, "XY", ""},
+        {u"wb", std::nullopt, true, "XY", ""},  {u"ab", "abc", true, "abcXY", ""},
+        {u"rb+", "abc", true, "XYc", "c"},      {u"r+b", "abc", true, "XYc", "c"},
+        {u"wb+", "abc", true, "XY", ""},        {u"ab+", std::nullopt, true, "XY", ""},
+        {u"wbx", std::nullopt, true, "XY", ""}, {u"wb+x", std::nullopt, true, "XY", ""},
     };
     TempFolder folder;
     int row = 0;
@@ -79,6 +80,11 @@ TEST(PlatformCrtTest, RefusedOpensSetErrno) {
         {"unknown mode", folder.win32("file"), u"x", _SH_DENYNO, 22},
         {"two letters", folder.win32("file"), u"rw", _SH_DENYNO, 22},
         {"two b", folder.win32("file"), u"rbb", _SH_DENYNO, 22},
+        {"exclusive over a file", folder.win32("file"), u"wbx", _SH_DENYNO, 17},
+        {"exclusive over a folder", folder.win32("dir"), u"wb+x", _SH_DENYNO, 17},
+        {"exclusive for reading", folder.win32("new"), u"rbx", _SH_DENYNO, 22},
+        {"exclusive twice", folder.win32("new"), u"wbxx", _SH_DENYNO, 22},
+        {"a name too long", folder.win32(std::string(256, 'n')), u"wbx", _SH_DENYNO, 2},
         {"unknown share flag", folder.win32("file"), u"rb", 0, 22},
     };
     for (const Case& c : cases) {
@@ -133,9 +139,10 @@ TEST(PlatformCrtTest, ErrnoInTheMicrosoftNumbering) {
         int microsoft;
     };
     const Case cases[] = {
-        {0, 0},       {ENOENT, 2},   {EACCES, 13},       {EEXIST, 17},   {EINVAL, 22}, {ENOSPC, 28},
-        {ERANGE, 34}, {EDEADLK, 36}, {ENAMETOOLONG, 38}, {ENOLCK, 39},   {ENOSYS, 40}, {ENOTEMPTY, 41},
-        {EILSEQ, 42}, {ELOOP, 114},  {EOVERFLOW, 132},   {ETXTBSY, 139}, {EDQUOT, 28}, {EHOSTDOWN, EHOSTDOWN},
+        {0, 0},         {ENOENT, 2},     {EACCES, 13},           {EEXIST, 17},      {EINVAL, 22},
+        {ENOSPC, 28},   {ERANGE, 34},    {EDEADLK, 36},          {ENAMETOOLONG, 2}, {ENOLCK, 39},
+        {ENOSYS, 40},   {ENOTEMPTY, 41}, {EILSEQ, 42},           {ELOOP, 114},      {EOVERFLOW, 132},
+        {ETXTBSY, 139}, {EDQUOT, 28},    {EHOSTDOWN, EHOSTDOWN}, {EROFS, 13},
     };
     for (const Case& c : cases) {
         errno = c.posix;

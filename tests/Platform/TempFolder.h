@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -67,6 +70,18 @@ inline void writeFile(const std::string& path, const std::string& content) {
     ASSERT_GE(descriptor, 0) << path;
     ASSERT_EQ(::write(descriptor, content.data(), content.size()), static_cast<ssize_t>(content.size()))
         << path;
+    ::close(descriptor);
+}
+
+// A Unix socket's name in the folder, left when the socket is closed.
+inline void makeSocket(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path) << path;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(descriptor, 0);
+    EXPECT_EQ(::bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0) << path;
     ::close(descriptor);
 }
 

@@ -168,7 +168,7 @@ private:
             return "FILE.zip is neither the old archive nor a complete one of the item";
         bool itemKept = newArchive || (item != nullptr && item->item);
         for (const auto& [path, version] : state.files)
-            itemKept = itemKept || (isSecondName(path) && verdictOf(version).item);
+            itemKept = itemKept || (isTemporary(path) && verdictOf(version).item);
         if (!itemKept)
             return "the item's bytes are nowhere";
         if (!m_run.scenario.move && (item == nullptr || !item->item))
@@ -178,13 +178,12 @@ private:
         return "";
     }
 
-    // The item's second name, FILE.<hex>.tmp.
-    bool isSecondName(const std::string& path) const {
-        const std::string start = m_run.itemPath() + ".";
-        if (!path.starts_with(start) || !path.ends_with(".tmp"))
-            return false;
-        const std::string middle = path.substr(start.size(), path.size() - start.size() - 4);
-        return !middle.empty() && middle.find_first_not_of("0123456789abcdef") == std::string::npos;
+    // A temporary file of the run, zipfile-<random>.tmp beside the item: one holding the item's bytes is its
+    // second name.
+    bool isTemporary(const std::string& path) const {
+        static const std::regex kTemporary(R"(zipfile-[0-9a-z]{8}\.tmp)");
+        const std::string start = m_run.root + "/";
+        return path.starts_with(start) && std::regex_match(path.substr(start.size()), kTemporary);
     }
 
     const Verdict* at(const CrashState& state, const std::string& path) {
@@ -308,10 +307,8 @@ TEST(CRASH_STATES, PlantedFaultsBreakAPromise) {
 
 // A change as a report line, with the random parts of temporary names in general terms.
 std::string general(const Op& op, const Recorded& run) {
-    static const std::regex kHex(R"(\.[0-9a-f]{8}\.tmp)");
-    static const std::regex kLetters(R"(\.tmp\.[0-9a-z]{8})");
-    return std::regex_replace(std::regex_replace(describe(op, run.root), kLetters, ".tmp.<letters>"), kHex,
-                              ".<hex>.tmp");
+    static const std::regex kTemporary(R"(zipfile-[0-9a-z]{8}\.tmp)");
+    return std::regex_replace(describe(op, run.root), kTemporary, "zipfile-<random>.tmp");
 }
 
 // The experiment behind removing syncs that protect nothing: each run's sequence of syncs and name

@@ -304,34 +304,46 @@ private:
     int m_fd = -1;
 };
 
-// Names up to the system's limit of PATH_MAX - 1 bytes are packed; a longer one fails with the system's
-// text for a name too long, never as a file that is not there, and leaves nothing behind. The run's
-// longest name is the shell's new archive, 26 bytes longer than the item's: FILE.zip, the staged
-// archive's ".<8 hex digits>.tmp" and the shell's ".<8 letters>".
+// Paths up to PATH_MAX - 1 bytes and names up to NAME_MAX bytes are packed, the names the run makes
+// itself included; a longer one fails with the system's text for a name too long, never as a file that is
+// not there, and leaves nothing behind. The run makes FILE.zip, 4 bytes longer than the item's name, and
+// its temporary files, "zipfile-<8 random letters>.tmp" beside it: the longest name is FILE.zip, the
+// longest path that of the longer of the two.
 TEST_F(NamedFile, PathsAtTheSystemsLimit) {
-    constexpr std::size_t kLongestName = PATH_MAX - 1;
-    constexpr std::size_t kAddedByTheRun = 26;
+    constexpr std::size_t kLongestPath = PATH_MAX - 1;
+    constexpr std::size_t kTemporaryName = 20;
     struct Case {
-        std::size_t itemLength;
+        std::size_t nameLength; // of the item
+        std::size_t pathLength; // of the item; 0: in a fresh folder
         bool packs;
     };
     const Case cases[] = {
-        {kLongestName - kAddedByTheRun, true}, // the shell's new archive at the limit
-        {kLongestName - kAddedByTheRun + 1, false},
-        {kLongestName - 4, false}, // FILE.zip at the limit, the staged archive beyond it
-        {kLongestName - 3, false}, // FILE.zip beyond the limit
-        {kLongestName, false},     // the item at the limit
-        {kLongestName + 1, false},
-        {5040, false},
+        {229, 0, true},
+        {230, 0, true},
+        {NAME_MAX - 4, 0, true}, // FILE.zip at the limit
+        {NAME_MAX - 3, 0, false},
+        {5, kLongestPath - kTemporaryName + 5, true}, // the temporary files at the limit
+        {5, kLongestPath - kTemporaryName + 6, false},
+        {5, kLongestPath - 4, false},
+        {200, kLongestPath - 4, true}, // FILE.zip at the limit
+        {200, kLongestPath - 3, false},
+        {5, kLongestPath, false}, // the item at the limit
+        {5, kLongestPath + 1, false},
+        {5, 5040, false},
     };
-    const std::string name = "f.txt";
     for (const bool move : {false, true}) {
         for (const Case& c : cases) {
-            const std::string label = std::to_string(c.itemLength) + (move ? " moved" : " copied");
+            const std::string label = std::to_string(c.nameLength) + " in " + std::to_string(c.pathLength) +
+                                      (move ? " moved" : " copied");
+            const std::string name = std::string(c.nameLength - 4, 'b') + ".txt";
             const TempFolder scratch;
-            const DeepFolder folder(scratch.path(), c.itemLength - name.size() - 1);
+            const std::size_t folderLength =
+                c.pathLength == 0 ? scratch.path().size() : c.pathLength - name.size() - 1;
+            const DeepFolder folder(scratch.path(), folderLength);
             folder.put(name, label);
-            ASSERT_EQ(folder.path().size() + 1 + name.size(), c.itemLength);
+            if (c.pathLength != 0) {
+                ASSERT_EQ(folder.path().size() + 1 + name.size(), c.pathLength) << label;
+            }
             // A relative name too (the working folder is then deeper than the limit); the first success
             // ends the row, as the archive is then there.
             for (const std::string& word : {name, folder.path() + "/" + name}) {

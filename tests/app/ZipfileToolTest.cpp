@@ -17,6 +17,10 @@ namespace fs = std::filesystem;
 using namespace ToolTest;
 
 const std::string kText = "the quick brown fox jumps over the lazy dog\n";
+const std::string kPermissionDenied =
+    "Permission denied. The permission settings or the attributes of the file do not allow the access, for "
+    "example when reading a file that is not open, writing to a read-only file, opening a folder as a file, "
+    "running into a locking or sharing violation, or renaming or removing a folder.";
 
 // The archive holds exactly one entry, `name`, with `content`, and every reader accepts it.
 void expectArchiveOf(const fs::path& archive, const std::string& name, const std::string& content) {
@@ -354,6 +358,8 @@ TEST_F(ZipfileTool, BadInputLeavesEveryFileAsItWas) {
     writeFile(dir() / "gone.txt.zip", "archive from an earlier move");
     writeFile(dir() / "a.txt", kText);
     fs::create_directory(dir() / "a.txt.zip");
+    ASSERT_EQ(::mkfifo((dir() / "fifo").c_str(), 0644), 0);
+    makeSocket(dir() / "socket");
     const std::string d = shownPath(dir());
     struct Case {
         std::vector<std::string> words;
@@ -372,6 +378,9 @@ TEST_F(ZipfileTool, BadInputLeavesEveryFileAsItWas) {
         {{"\"a.txt\""}, "Invalid zip file: \"a.txt\""},
         {{"a\xFF.txt"}, "Invalid zip file: a\xEF\xBF\xBD.txt"},
         {{"a.txt"}, "Access is denied."},
+        {{"fifo"}, "The request is not supported."},
+        {{"socket"}, "The request is not supported."},
+        {{"socket", "true"}, "The request is not supported."},
     };
     const std::vector<std::string> before = listFolder(dir());
     for (const Case& c : cases) {
@@ -395,7 +404,9 @@ TEST_F(ZipfileTool, FailuresOfTheWriteLeaveTheOldArchive) {
     fs::permissions(locked, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                 fs::perms::others_read | fs::perms::others_exec);
     const RunResult unwritable = runTool({"a.txt", "true"}, locked, {.asNobody = true});
-    expectOneLineFailure(unwritable);
+    // The archive is named, not the temporary file the user never saw.
+    expectFailure(unwritable,
+                  "Failed to Open File \"" + shownPath(locked / "a.txt.zip") + "\": " + kPermissionDenied);
     EXPECT_EQ(text(locked / "a.txt"), kText);
     EXPECT_EQ(text(locked / "a.txt.zip"), "old");
     EXPECT_EQ(listFolder(locked), (std::vector<std::string>{"a.txt", "a.txt.zip"}));
@@ -426,6 +437,27 @@ TEST_F(ZipfileTool, AFullDiskLeavesTheOldArchive) {
     EXPECT_EQ(text(small / "a.bin.zip"), "old");
     EXPECT_EQ(listFolder(small), (std::vector<std::string>{"a.bin", "a.bin.zip"}));
     ::umount(small.c_str());
+}
+
+// A read-only file system is refused as a folder the user may not write, naming the archive.
+TEST_F(ZipfileTool, AReadOnlyFileSystemFailsNamingTheArchive) {
+    const fs::path mounted = dir() / "mounted";
+    fs::create_directory(mounted);
+    if (::mount("tmpfs", mounted.c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    writeFile(mounted / "a.txt", kText);
+    writeFile(mounted / "a.txt.zip", "old");
+    ASSERT_EQ(::mount("tmpfs", mounted.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=1m"), 0);
+    for (const bool move : {false, true}) {
+        const RunResult run = runTool(
+            move ? std::vector<std::string>{"a.txt", "true"} : std::vector<std::string>{"a.txt"}, mounted);
+        expectFailure(run, "Failed to Open File \"" + shownPath(mounted / "a.txt.zip") +
+                               "\": " + kPermissionDenied);
+        EXPECT_EQ(text(mounted / "a.txt"), kText) << move;
+        EXPECT_EQ(text(mounted / "a.txt.zip"), "old") << move;
+        EXPECT_EQ(listFolder(mounted), (std::vector<std::string>{"a.txt", "a.txt.zip"})) << move;
+    }
+    ::umount(mounted.c_str());
 }
 
 // Whether a complete new archive that was not yet renamed into place holds the item.

@@ -3,10 +3,13 @@
 //
 // ZIPFILE_FAULT=<function>:<n>:<errno name or number>, e.g. write:3:ENOSPC, picks the failing call;
 // ZIPFILE_SIGNAL=<function>:<n>:<signal number> sends the process that signal just before the Nth call of
-// the function, which then goes on as usual; ZIPFILE_FAULT_ALWAYS=<function>:<errno> makes every call of
-// one function fail, e.g. link:EPERM as where
-// hard links are refused; ZIPFILE_FAULT_COUNTS=<file> writes "<function> <calls>" lines there when the
-// process exits normally. ZIPFILE_FS_LOG=<file> appends one line per file-system call there, after the call:
+// the function, which then goes on as usual; ZIPFILE_TAKE_NAME=<function>:<n>:<file> gives the name that the
+// Nth call of the function is to create (an open with O_CREAT, an fopen for writing, a link) to another file
+// just before the call, one holding "taken by another program\n", and writes that file's path to <file>, as
+// another program making a file in that moment would; ZIPFILE_FAULT_ALWAYS=<function>:<errno> makes every
+// call of one function fail, e.g. link:EPERM as where hard links are refused; ZIPFILE_FAULT_COUNTS=<file>
+// writes "<function> <calls>" lines there when the process exits normally. ZIPFILE_FS_LOG=<file> appends one
+// line per file-system call there, after the call:
 // "<call> <result>" and then "<flags> <path> [<new path>]" (open, rename, link, unlink; an open's result is
 // its descriptor), "<fd> <offset> <offset in data>" (write, fwrite: the bytes go to <file>.data) or
 // "<fd> <number>" (close, dup, fsync, fdatasync, fflush, truncate to <number>); paths are made absolute, with
@@ -38,10 +41,11 @@
     X(open)                                                                                                  \
     X(open64)                                                                                                \
     X(__open_2)                                                                                              \
-    X(openat) X(openat64) X(read) X(pread) X(pread64) X(write) X(pwrite) X(pwrite64) X(lseek) X(lseek64)     \
-        X(close) X(dup) X(fsync) X(fdatasync) X(fstat) X(stat) X(lstat) X(fstatat) X(fstatat64) X(ftruncate) \
-            X(chmod) X(fchmod) X(rename) X(renameat) X(renameat2) X(link) X(linkat) X(unlink) X(unlinkat)    \
-                X(remove) X(mkstemp) X(mkostemp) X(getrandom) X(getcwd) X(opendir) X(fdopendir) X(readdir)   \
+    X(openat)                                                                                                \
+    X(openat64) X(read) X(pread) X(pread64) X(write) X(pwrite) X(pwrite64) X(lseek) X(lseek64) X(close)      \
+        X(dup) X(fsync) X(fdatasync) X(fstat) X(stat) X(lstat) X(fstatat) X(fstatat64) X(ftruncate) X(chmod) \
+            X(fchmod) X(rename) X(renameat) X(renameat2) X(link) X(linkat) X(unlink) X(unlinkat) X(remove)   \
+                X(mkstemp) X(mkostemp) X(getrandom) X(getcwd) X(opendir) X(fdopendir) X(readdir)             \
                     X(readdir64) X(sched_getaffinity) X(fopen) X(fopen64) X(fdopen) X(fread) X(fwrite)       \
                         X(fflush) X(fclose) X(fseeko) X(ftello) X(faccessat) X(chown) X(statx)
 
@@ -61,6 +65,9 @@ static long g_corruptAt = -1;
 static int g_signalTarget = -1;
 static long g_signalNth;
 static int g_signal;
+static int g_takeTarget = -1;
+static long g_takeNth;
+static const char* g_takeReport;
 static const char* g_logPath;
 
 struct ErrnoName {
@@ -127,15 +134,21 @@ static void configure(void) {
     const char* signal = nthCall("ZIPFILE_SIGNAL", &g_signalTarget, &g_signalNth);
     if (signal != NULL)
         g_signal = atoi(signal);
+    g_takeReport = nthCall("ZIPFILE_TAKE_NAME", &g_takeTarget, &g_takeNth);
 }
 
-// Counts the call, sends the process the planted signal before the chosen call, and answers true when
-// it is the one to fail, with errno set.
-static int failsNow(int function) {
+static void takeName(int folder, const char* path);
+
+// Counts the call, sends the process the planted signal before the chosen call, gives the name `created`
+// (relative to `folder`; NULL for a call that creates none) to another file before the chosen call, and
+// answers true when it is the one to fail, with errno set.
+static int failsNowCreating(int function, int folder, const char* created) {
     configure();
     const long call = __atomic_add_fetch(&g_calls[function], 1, __ATOMIC_RELAXED);
     if (function == g_signalTarget && call == g_signalNth)
         kill(getpid(), g_signal);
+    if (created != NULL && function == g_takeTarget && call == g_takeNth)
+        takeName(folder, created);
     if (function == g_alwaysTarget) {
         errno = g_alwaysErrno;
         return 1;
@@ -144,6 +157,15 @@ static int failsNow(int function) {
         return 0;
     errno = g_errno;
     return 1;
+}
+
+static int failsNow(int function) {
+    return failsNowCreating(function, AT_FDCWD, NULL);
+}
+
+// The path an open creates when it does not find it.
+static const char* createdByOpen(const char* path, int flags) {
+    return (flags & O_CREAT) != 0 ? path : NULL;
 }
 
 static void* next(const char* name) {
@@ -225,6 +247,20 @@ static void escapeInto(const char* path, char* out, size_t size) {
             out[at++] = (char)*c;
     }
     out[at] = '\0';
+}
+
+// Another program's file at `path`, named in the report.
+static void takeName(int folder, const char* path) {
+    static const char kTaken[] = "taken by another program\n";
+    const int fd = REAL(openat)(folder, path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    const int complete = REAL(write)(fd, kTaken, sizeof kTaken - 1) == (ssize_t)(sizeof kTaken - 1);
+    REAL(close)(fd);
+    char absolute[PATH_MAX * 2];
+    absolutePath(folder, path, absolute, sizeof absolute);
+    if (complete)
+        appendTo(g_takeReport, absolute, strlen(absolute));
 }
 
 // One line: the call, its result, then `text` (numbers, and paths escaped by the caller).
@@ -310,7 +346,7 @@ int open(const char* path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = modeArgument(flags, arguments);
     va_end(arguments);
-    if (failsNow(id_open))
+    if (failsNowCreating(id_open, AT_FDCWD, createdByOpen(path, flags)))
         return -1;
     RETURN_LOGGED(int, REAL(open)(path, flags, mode),
                   logPaths("open", result, flags, AT_FDCWD, path, 0, NULL));
@@ -318,7 +354,7 @@ int open(const char* path, int flags, ...) {
 
 // The open of a build with _FORTIFY_SOURCE where the flags are not known when compiling; it takes no mode.
 int __open_2(const char* path, int flags) {
-    if (failsNow(id___open_2))
+    if (failsNowCreating(id___open_2, AT_FDCWD, createdByOpen(path, flags)))
         return -1;
     RETURN_LOGGED(int, REAL(__open_2)(path, flags), logPaths("open", result, flags, AT_FDCWD, path, 0, NULL));
 }
@@ -328,7 +364,7 @@ int open64(const char* path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = modeArgument(flags, arguments);
     va_end(arguments);
-    if (failsNow(id_open64))
+    if (failsNowCreating(id_open64, AT_FDCWD, createdByOpen(path, flags)))
         return -1;
     RETURN_LOGGED(int, REAL(open64)(path, flags, mode),
                   logPaths("open", result, flags, AT_FDCWD, path, 0, NULL));
@@ -339,7 +375,7 @@ int openat(int folder, const char* path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = modeArgument(flags, arguments);
     va_end(arguments);
-    if (failsNow(id_openat))
+    if (failsNowCreating(id_openat, folder, createdByOpen(path, flags)))
         return -1;
     RETURN_LOGGED(int, REAL(openat)(folder, path, flags, mode),
                   logPaths("open", result, flags, folder, path, 0, NULL));
@@ -350,7 +386,7 @@ int openat64(int folder, const char* path, int flags, ...) {
     va_start(arguments, flags);
     const mode_t mode = modeArgument(flags, arguments);
     va_end(arguments);
-    if (failsNow(id_openat64))
+    if (failsNowCreating(id_openat64, folder, createdByOpen(path, flags)))
         return -1;
     RETURN_LOGGED(int, REAL(openat64)(folder, path, flags, mode),
                   logPaths("open", result, flags, folder, path, 0, NULL));
@@ -511,14 +547,14 @@ int renameat2(int fromFolder, const char* from, int toFolder, const char* to, un
 }
 
 int link(const char* existing, const char* name) {
-    if (failsNow(id_link))
+    if (failsNowCreating(id_link, AT_FDCWD, name))
         return -1;
     RETURN_LOGGED(int, REAL(link)(existing, name),
                   logPaths("link", result, 0, AT_FDCWD, existing, AT_FDCWD, name));
 }
 
 int linkat(int existingFolder, const char* existing, int folder, const char* name, int flags) {
-    if (failsNow(id_linkat))
+    if (failsNowCreating(id_linkat, folder, name))
         return -1;
     RETURN_LOGGED(int, REAL(linkat)(existingFolder, existing, folder, name, flags),
                   logPaths("link", result, flags, existingFolder, existing, folder, name));
@@ -587,7 +623,7 @@ int sched_getaffinity(pid_t process, size_t size, cpu_set_t* set) {
 }
 
 FILE* fopen(const char* path, const char* mode) {
-    if (failsNow(id_fopen))
+    if (failsNowCreating(id_fopen, AT_FDCWD, mode[0] != 'r' ? path : NULL))
         return NULL;
     RETURN_LOGGED(
         FILE*, REAL(fopen)(path, mode),
@@ -595,7 +631,7 @@ FILE* fopen(const char* path, const char* mode) {
 }
 
 FILE* fopen64(const char* path, const char* mode) {
-    if (failsNow(id_fopen64))
+    if (failsNowCreating(id_fopen64, AT_FDCWD, mode[0] != 'r' ? path : NULL))
         return NULL;
     RETURN_LOGGED(
         FILE*, REAL(fopen64)(path, mode),

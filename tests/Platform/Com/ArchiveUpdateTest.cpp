@@ -312,6 +312,12 @@ TEST(PlatformComArchiveUpdateTest, FailuresLeaveEverythingAsItWas) {
              return box.temp.posix("fifo");
          },
          HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED)},
+        {"socket as item",
+         [](Sandbox& box) {
+             makeSocket(box.temp.posix("socket"));
+             return box.temp.posix("socket");
+         },
+         HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED)},
         {"archive into itself", [](Sandbox& box) { return box.archive; },
          HRESULT_FROM_WIN32(ERROR_INVALID_PARAMETER)},
         {"damaged archive",

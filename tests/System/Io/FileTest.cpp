@@ -76,6 +76,8 @@ TEST_F(FileTest, ModeStrings) {
         {existing, OpenAlways, AccessMode::ReadWrite, OpenFlags::None, u"rb+"},
         {missing, OpenAlways, AccessMode::ReadWrite, OpenFlags::None, u"wb+"},
         {existing, CreateAlways, AccessMode::ReadWrite, OpenFlags::None, u"wb+"},
+        {missing, CreateNew, AccessMode::Write, OpenFlags::None, u"wbx"},
+        {missing, CreateNew, AccessMode::ReadWrite, OpenFlags::None, u"wb+x"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(buildModeString(c.path, c.disposition, c.access, c.flags), c.expected)

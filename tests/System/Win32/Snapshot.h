@@ -4,26 +4,27 @@
 #include "tests/EmptyArchive.h"
 #include "tests/Platform/TempFolder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <regex>
 #include <string>
+#include <utility>
+#include <vector>
 
-using Snapshot = std::map<std::string, std::string>;
+// Names in order; the temporaries, which all show as one name, in the order of their bytes.
+using Snapshot = std::multimap<std::string, std::string>;
 
-// Files map to their bytes, folders to "<folder>". A temporary name "<name>.<eight hex digits>.tmp"
-// is shown as "<name>.*.tmp".
+// Files map to their bytes, folders to "<folder>". A temporary name "zipfile-<eight hex digits or
+// letters>.tmp" is shown as "zipfile-*.tmp".
 inline Snapshot snapshotOf(const std::filesystem::path& folder) {
-    static const std::regex temporary(R"(\.[0-9a-f]{8}\.tmp$)");
-    Snapshot snapshot;
+    static const std::regex temporary(R"((^|/)zipfile-[0-9a-z]{8}\.tmp$)");
+    std::vector<std::pair<std::string, std::string>> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        const std::string name =
-            std::regex_replace(entry.path().lexically_relative(folder).string(), temporary, ".*.tmp");
-        if (entry.is_directory()) {
-            snapshot[name] = "<folder>";
-            continue;
-        }
-        snapshot[name] = readFile(entry.path().string());
+        const std::string name = std::regex_replace(entry.path().lexically_relative(folder).string(),
+                                                    temporary, "$1zipfile-*.tmp");
+        files.emplace_back(name, entry.is_directory() ? "<folder>" : readFile(entry.path().string()));
     }
-    return snapshot;
+    std::sort(files.begin(), files.end());
+    return Snapshot(files.begin(), files.end());
 }

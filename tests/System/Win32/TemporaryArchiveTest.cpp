@@ -24,7 +24,7 @@ TEST(TemporaryArchiveTest, ReplacesTheDestinationOnlyWhenCommitted) {
         Snapshot after;
     } cases[] = {
         {"dropped", End::Drop, false, nothing, {{"a.zip", "old"}}},
-        {"kept", End::Keep, false, nothing, {{"a.zip", "old"}, {"a.zip.*.tmp", kEmptyArchive}}},
+        {"kept", End::Keep, false, nothing, {{"a.zip", "old"}, {"zipfile-*.tmp", kEmptyArchive}}},
         {"committed", End::Commit, false, nothing, {{"a.zip", kEmptyArchive}}},
         {"committed over a folder",
          End::Commit,
@@ -41,7 +41,7 @@ TEST(TemporaryArchiveTest, ReplacesTheDestinationOnlyWhenCommitted) {
         {
             TemporaryArchive archive(folder.path(u"a.zip"));
             Snapshot expected = before;
-            expected["a.zip.*.tmp"] = kEmptyArchive;
+            expected.emplace("zipfile-*.tmp", kEmptyArchive);
             EXPECT_EQ(snapshotOf(folder.posix()), expected) << c.name;
             EXPECT_EQ(archive.path().getParent().str(), folder.path().str()) << c.name;
             if (c.end == End::Keep)
