@@ -31,11 +31,19 @@ void traceThrow(const std::string& location, const char* throwing);
 
 // The location text of the site where it stands, wide or narrow. Untraced sites give it to the
 // exception's constructor:  throw Win32::Exception(::GetLastError(), LANG_LOCATION());
-#define LANG_LOCATION() ::Lang::makeLocation(__FILE__, __LINE__, __PRETTY_FUNCTION__)
+#define LANG_LOCATION() LANG_LOCATION_FOR(__PRETTY_FUNCTION__)
 #define LANG_NARROW_LOCATION() ::Lang::makeNarrowLocation(__FILE__, __LINE__, __PRETTY_FUNCTION__)
+
+// The location of a site in a helper that raises on behalf of an operation: the helper's file and line,
+// with the function part read from `operation`, the operation's own __PRETTY_FUNCTION__ handed down.
+#define LANG_LOCATION_FOR(operation) ::Lang::makeLocation(__FILE__, __LINE__, operation)
 
 // Throws the exception built by the expression, from a site with wide texts.
 #define LANG_THROW(...) LANG_THROW_AT(LANG_LOCATION(), u": Throwing " #__VA_ARGS__ u"\r\n", __VA_ARGS__)
+
+// As LANG_THROW, from a helper whose failures are those of `operation` (see LANG_LOCATION_FOR).
+#define LANG_THROW_FOR(operation, ...)                                                                       \
+    LANG_THROW_AT(LANG_LOCATION_FOR(operation), u": Throwing " #__VA_ARGS__ u"\r\n", __VA_ARGS__)
 
 // Throws the exception built by the expression, from a site with narrow texts.
 #define LANG_THROW_NARROW(...)                                                                               \

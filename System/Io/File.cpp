@@ -178,6 +178,8 @@ void File::flush() {
 }
 
 void File::setSize(long long size) {
+    if (!isOpen())
+        LANG_THROW(Lang::Exception(u"file is not open", Lang::unknownLocation()));
     // The flush writes out what the stream holds and drops what it read ahead, which may lie beyond the new
     // end.
     flush();

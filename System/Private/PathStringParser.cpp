@@ -243,6 +243,11 @@ RootKind PathStringParser<TraitsT>::processPathString(std::size_t& rootLength, L
 
 template <class TraitsT>
 void PathStringParser<TraitsT>::normaliseAfterRoot(std::size_t rootLength, Lang::String& path) {
+    processPathString(AfterRoot{}, rootLength, path);
+}
+
+template <class TraitsT>
+void PathStringParser<TraitsT>::processPathString(AfterRoot, std::size_t rootLength, Lang::String& path) {
     using PathException = typename BasicPath<TraitsT>::Exception;
     if (path.size() == rootLength)
         return;

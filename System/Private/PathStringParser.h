@@ -27,6 +27,12 @@ public:
     // The pass of processPathString over the text after a root already known to take `rootLength`
     // units, which are left as they are; for text joined to a path whose root is to be kept.
     static void normaliseAfterRoot(std::size_t rootLength, Lang::String& path);
+
+private:
+    // The pass itself. It is part of processPathString however it is reached, and bears its name, so
+    // that the errors it finds name processPathString.
+    struct AfterRoot {};
+    static void processPathString(AfterRoot, std::size_t rootLength, Lang::String& path);
 };
 
 } // namespace System::Private

@@ -90,8 +90,11 @@ Lang::String lastComponent(const Path& path) {
     return separator == Lang::String::npos ? text : text.substr(separator + 1);
 }
 
-[[noreturn]] void throwInvalidZipFile(const Path& path) {
-    LANG_THROW(Lang::Exception(u"Invalid zip file: " + path.toString(), Lang::unknownLocation()));
+// Helpers given an `operation` raise on behalf of the zip operation: it is the operation's
+// __PRETTY_FUNCTION__, so that their failures name the operation, as its callers know it.
+[[noreturn]] void throwInvalidZipFile(const Path& path, const char* operation) {
+    LANG_THROW_FOR(operation,
+                   Lang::Exception(u"Invalid zip file: " + path.toString(), Lang::unknownLocation()));
 }
 
 // A folder where the archive is to go cannot be replaced by it.
@@ -102,11 +105,11 @@ void refuseFolderInTheWay(const Path& zipFile) {
 
 // An item that is its own archive (a link to FILE.zip, say) would be packed into the new archive that
 // replaces it: the old archive would not survive as it was, and a copy would change the item.
-void refuseItemAsItsOwnArchive(const Path& zipFile, const Path& fileToBeZipped) {
+void refuseItemAsItsOwnArchive(const Path& zipFile, const Path& fileToBeZipped, const char* operation) {
     const auto archive = fileInformation(zipFile);
     const auto item = fileInformation(fileToBeZipped);
     if (archive && item && identityOf(*archive) == identityOf(*item))
-        throwInvalidZipFile(zipFile);
+        throwInvalidZipFile(zipFile, operation);
 }
 
 // The "Shell.Application" object, or null when any step of making it fails.
@@ -125,20 +128,21 @@ void createShell(ComPointer<IShellDispatch>& shell) {
 
 // Calls `done` every 100 ms until it answers true; more than 5000 ms of waiting is a failure.
 template <class Condition>
-void waitUntil(Condition done) {
+void waitUntil(Condition done, const char* operation) {
     for (DWORD waited = 0; !done(); waited += kPollInterval) {
         if (waited > kWaitLimit)
             // Kept: the message's spelling is the one callers and scripts have seen.
-            LANG_THROW(Lang::Exception(u"Took too lonng to zip file", Lang::unknownLocation()));
+            LANG_THROW_FOR(operation,
+                           Lang::Exception(u"Took too lonng to zip file", Lang::unknownLocation()));
         Sleep(kPollInterval);
     }
 }
 
 // A failure the shell answers is reported at once with its own cause; a success without a folder is
 // caught where the folder is used.
-void check(HRESULT hr) {
+void check(HRESULT hr, const char* operation) {
     if (FAILED(hr))
-        LANG_THROW(::Win32::Exception(static_cast<DWORD>(hr)));
+        LANG_THROW_FOR(operation, ::Win32::Exception(static_cast<DWORD>(hr)));
 }
 
 bool listsItem(Folder& archiveFolder, const Path& item) {
@@ -150,16 +154,17 @@ bool listsItem(Folder& archiveFolder, const Path& item) {
 
 // Hands the item to the archive folder and waits until the shell is done with it. A failed call is
 // reported at once with its own cause.
-void packThroughShell(TemporaryArchive& archive, const Path& fileToBeZipped, bool moveFile) {
+void packThroughShell(TemporaryArchive& archive, const Path& fileToBeZipped, bool moveFile,
+                      const char* operation) {
     const Variant archiveText(archive.path().toString());
     const Variant parentText(fileToBeZipped.getParent().toString());
     ComPointer<IShellDispatch> shell;
     createShell(shell);
     // Kept: a shell that could not be made is used anyway, and fails as "Invalid pointer".
     ComPointer<Folder> archiveFolder;
-    check(shell->NameSpace(archiveText.get(), archiveFolder.receive()));
+    check(shell->NameSpace(archiveText.get(), archiveFolder.receive()), operation);
     ComPointer<Folder> parentFolder;
-    check(shell->NameSpace(parentText.get(), parentFolder.receive()));
+    check(shell->NameSpace(parentText.get(), parentFolder.receive()), operation);
     // Kept: the parent folder's items are asked for, unchecked, and never used.
     ComPointer<FolderItems> parentItems;
     parentFolder->Items(parentItems.receive());
@@ -168,11 +173,11 @@ void packThroughShell(TemporaryArchive& archive, const Path& fileToBeZipped, boo
     const HRESULT hr = moveFile ? archiveFolder->MoveHere(itemText.get(), options.get())
                                 : archiveFolder->CopyHere(itemText.get(), options.get());
     if (hr != S_OK)
-        LANG_THROW(::Win32::Exception(static_cast<DWORD>(hr)));
+        LANG_THROW_FOR(operation, ::Win32::Exception(static_cast<DWORD>(hr)));
     if (moveFile) {
-        waitUntil([&] { return !FileSystem::instance().exists(fileToBeZipped); });
+        waitUntil([&] { return !FileSystem::instance().exists(fileToBeZipped); }, operation);
     } else {
-        waitUntil([&] { return listsItem(*archiveFolder.get(), fileToBeZipped); });
+        waitUntil([&] { return listsItem(*archiveFolder.get(), fileToBeZipped); }, operation);
     }
 }
 
@@ -183,56 +188,57 @@ Lang::String messageOf(const _com_error& error) {
 
 // The zip operation's one handler: an automation error becomes a Lang::Exception with its message.
 template <class Work>
-auto translatingComErrors(Work work) {
+auto translatingComErrors(Work work, const char* operation) {
     try {
         return work();
     } catch (const _com_error& error) {
-        LANG_THROW(Lang::Exception(messageOf(error), Lang::unknownLocation()));
+        LANG_THROW_FOR(operation, Lang::Exception(messageOf(error), Lang::unknownLocation()));
     }
 }
 
-void pack(TemporaryArchive& archive, const Path& fileToBeZipped, bool moveFile) {
-    translatingComErrors([&] { packThroughShell(archive, fileToBeZipped, moveFile); });
+void pack(TemporaryArchive& archive, const Path& fileToBeZipped, bool moveFile, const char* operation) {
+    translatingComErrors([&] { packThroughShell(archive, fileToBeZipped, moveFile, operation); }, operation);
 }
 
-void copyIntoArchive(TemporaryArchive& archive, const Path& fileToBeZipped) {
-    pack(archive, fileToBeZipped, false);
+void copyIntoArchive(TemporaryArchive& archive, const Path& fileToBeZipped, const char* operation) {
+    pack(archive, fileToBeZipped, false, operation);
     archive.commit();
 }
 
 // Whether the archive at `zipFile`, opened through the shell as a compressed folder, lists the item.
-bool archiveLists(const Path& zipFile, const Path& item) {
+bool archiveLists(const Path& zipFile, const Path& item, const char* operation) {
     const Variant archiveText(zipFile.toString());
     ComPointer<IShellDispatch> shell;
     createShell(shell);
     ComPointer<Folder> archiveFolder;
-    check(shell->NameSpace(archiveText.get(), archiveFolder.receive()));
+    check(shell->NameSpace(archiveText.get(), archiveFolder.receive()), operation);
     return listsItem(*archiveFolder.get(), item);
 }
 
 // Without a second name nothing could put the item back once the shell had removed it, so it is packed
 // as a copy and keeps its name until the archive is in place and lists it.
 void moveWithoutSecondName(TemporaryArchive& archive, const Path& zipFile, const Path& fileToBeZipped,
-                           ItemBackup& backup) {
-    pack(archive, fileToBeZipped, false);
+                           ItemBackup& backup, const char* operation) {
+    pack(archive, fileToBeZipped, false, operation);
     backup.checkUnchanged();
     archive.commit();
-    if (!translatingComErrors([&] { return archiveLists(zipFile, fileToBeZipped); }))
-        throwInvalidZipFile(zipFile);
+    if (!translatingComErrors([&] { return archiveLists(zipFile, fileToBeZipped, operation); }, operation))
+        throwInvalidZipFile(zipFile, operation);
     backup.removeItem();
 }
 
 // The shell removes a moved item before the new archive is in place; while it is not, the item keeps
 // a second name, and gets its name back when the archive cannot be put in place. Only when that fails
 // too is the new archive kept, as it then holds the only copy of the item.
-void moveIntoArchive(TemporaryArchive& archive, const Path& zipFile, const Path& fileToBeZipped) {
+void moveIntoArchive(TemporaryArchive& archive, const Path& zipFile, const Path& fileToBeZipped,
+                     const char* operation) {
     ItemBackup backup(fileToBeZipped);
     if (!backup.hasSecondName()) {
-        moveWithoutSecondName(archive, zipFile, fileToBeZipped, backup);
+        moveWithoutSecondName(archive, zipFile, fileToBeZipped, backup, operation);
         return;
     }
     try {
-        pack(archive, fileToBeZipped, true);
+        pack(archive, fileToBeZipped, true, operation);
         backup.itemMoved();
         archive.commit();
     } catch (...) {
@@ -246,6 +252,7 @@ void moveIntoArchive(TemporaryArchive& archive, const Path& zipFile, const Path&
 } // namespace
 
 void ZipFile::zip(Path zipFile, Path fileToBeZipped, bool moveFile) {
+    const char* const operation = __PRETTY_FUNCTION__;
     const ScopeEnableCom com;
     const std::optional<Path> workingDirectory = workingDirectoryFor(zipFile, fileToBeZipped);
     resolve(zipFile, workingDirectory);
@@ -253,16 +260,16 @@ void ZipFile::zip(Path zipFile, Path fileToBeZipped, bool moveFile) {
     refuseOverlongName(fileToBeZipped);
     refuseOverlongName(zipFile);
     if (!FileSystem::instance().isFile(fileToBeZipped))
-        throwInvalidZipFile(fileToBeZipped);
+        throwInvalidZipFile(fileToBeZipped, operation);
     refuseFolderInTheWay(zipFile);
-    refuseItemAsItsOwnArchive(zipFile, fileToBeZipped);
+    refuseItemAsItsOwnArchive(zipFile, fileToBeZipped, operation);
     TemporaryArchive archive(zipFile);
     if (!FileSystem::instance().isFile(archive.path()))
-        throwInvalidZipFile(zipFile);
+        throwInvalidZipFile(zipFile, operation);
     if (moveFile)
-        moveIntoArchive(archive, zipFile, fileToBeZipped);
+        moveIntoArchive(archive, zipFile, fileToBeZipped, operation);
     else
-        copyIntoArchive(archive, fileToBeZipped);
+        copyIntoArchive(archive, fileToBeZipped, operation);
 }
 
 } // namespace System::Win32

@@ -2,10 +2,12 @@
 #include "System/Path.h"
 
 #include "tests/Lang/ExpectThrowMessage.h"
+#include "tests/Lang/ThrownBy.h"
 #include "tests/PrintableText.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -257,6 +259,19 @@ TEST(PathTest, FailedAppendKeepsThePath) {
         expectThrowMessage<Path::Exception>([&] { path / c.tail; }, c.expected);
         expectPath(path, {before.toString(), before.getRootLength(), before.getRootKind()}, row);
     }
+}
+
+// Joined text is normalised by the parser's processPathString, and its errors say so.
+TEST(PathTest, JoiningErrorsNameTheParserOperation) {
+    Path path(u"C:\\a");
+    const std::function<void()> rows[] = {
+        [&] { path.append(u"..."); },
+        [&] { path / u"b*"; },
+        [] { Path::joinPathStrings(u"a", u"..x"); },
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(thrownBy<Path::Exception>(row).function,
+                  "System::Private::PathStringParser<System::Win32::PathTraits>::processPathString");
 }
 
 TEST(PathTest, SlashOperatorAppendsToACopy) {

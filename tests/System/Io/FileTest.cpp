@@ -172,7 +172,7 @@ TEST_F(FileTest, MisuseOfAClosedFile) {
         {"seek", [&] { file->seek(0, SEEK_SET); }},
         {"flush", [&] { file->flush(); }},
         {"eof", [&] { file->eof(); }},
-        {"flush", [&] { file->setSize(0); }},
+        {"setSize", [&] { file->setSize(0); }},
     };
     for (const auto& c : cases)
         EXPECT_EQ(thrownBy(c.call),

@@ -76,4 +76,15 @@ TEST(ZipFileTest, FailuresLeaveEveryFileAsItWas) {
     }
 }
 
+// A missing item, and an item that is a second name of the archive, are refused by the operation.
+TEST(ZipFileTest, RefusedItemsNameTheOperation) {
+    TemporaryFolder folder;
+    folder.write(u"a.txt.zip", "old");
+    std::filesystem::create_hard_link(folder.posix(u"a.txt.zip"), folder.posix(u"b.txt"));
+    for (const char16_t* item : {u"a.txt", u"b.txt"})
+        EXPECT_EQ(
+            thrownBy([&] { ZipFile::zip(folder.path(u"a.txt.zip"), folder.path(item), false); }).function,
+            "System::Win32::ZipFile::zip");
+}
+
 } // namespace

@@ -26,9 +26,11 @@ struct Outcome {
     std::string calls;
     Snapshot files;
     std::chrono::steady_clock::duration took;
+    std::string thrownAt; // the function part of the failure's location
 };
 
 const std::string kNothing = "(nothing thrown)";
+const std::string kOperation = "System::Win32::ZipFile::zip";
 const Snapshot kUntouched = {{"a.txt", "data"}, {"a.txt.zip", "old"}};
 
 // The calls up to the three interface pointers held, and the release of all but the item's variants.
@@ -79,7 +81,7 @@ Outcome zipWith(const ShellScript& script, bool move) {
     EXPECT_EQ(fakeCom.liveObjects, 0) << calls;
     EXPECT_TRUE(fakeCom.strings.empty()) << calls;
     fakeCom = FakeCom();
-    return {thrown.message, calls, snapshotOf(folder.posix()), took};
+    return {thrown.message, calls, snapshotOf(folder.posix()), took, thrown.function};
 }
 
 // One zip: the shell's script, and what is to come of it, at once.
@@ -244,9 +246,21 @@ TEST(ZipFileShellTest, ReportsEachFailureAtOnceAndLetsGoOfEverything) {
         expectPromptly(row);
 }
 
+// Wherever in the shell's part a failure is found, it names the operation.
+TEST(ZipFileShellTest, FailuresNameTheOperation) {
+    const ShellScript scripts[] = {
+        {.progId = CO_E_CLASSSTRING},
+        {.missingFolders = {"parent"}, .missingFolderAnswer = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)},
+        {.copyHere = answer(E_FAIL)},
+    };
+    for (const ShellScript& script : scripts)
+        EXPECT_EQ(zipWith(script, false).thrownAt, kOperation);
+}
+
 TEST(ZipFileShellTest, GivesUpOnAMoveThatLeavesTheItemAfterFiveSeconds) {
     const Outcome outcome = zipWith({}, true);
     EXPECT_EQ(outcome.thrown, "Took too lonng to zip file");
+    EXPECT_EQ(outcome.thrownAt, kOperation);
     EXPECT_EQ(outcome.calls, kFolders + " +item MoveHere -item -empty " + kReleased);
     EXPECT_EQ(outcome.files, kUntouched);
     EXPECT_GE(outcome.took, 5100ms);
