@@ -8,6 +8,7 @@
 #include "Platform/NameRemoval.h"
 #include "Platform/OpenFile.h"
 #include "Platform/PathText.h"
+#include "Platform/Retried.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -61,19 +62,22 @@ struct Opened {
 // Opens `path`, telling for the dispositions that may or may not create whether the file was there
 // already (Windows reports that as ERROR_ALREADY_EXISTS).
 Opened openTellingExistence(const std::string& path, int flags) {
+    const auto open = [&path](int openFlags) {
+        return Platform::retried([&] { return ::open(path.c_str(), openFlags, kCreationMode); });
+    };
     if ((flags & O_CREAT) == 0 || (flags & O_EXCL) != 0) {
-        return {::open(path.c_str(), flags, kCreationMode), (flags & O_CREAT) == 0};
+        return {open(flags), (flags & O_CREAT) == 0};
     }
-    const int created = ::open(path.c_str(), flags | O_EXCL, kCreationMode);
+    const int created = open(flags | O_EXCL);
     if (created >= 0 || errno != EEXIST) {
         return {created, false};
     }
-    const int existing = ::open(path.c_str(), flags & ~O_CREAT);
+    const int existing = open(flags & ~O_CREAT);
     if (existing >= 0 || errno != ENOENT) {
         return {existing, true};
     }
     // A dangling symbolic link, or a name removed in between: create through it.
-    return {::open(path.c_str(), flags, kCreationMode), false};
+    return {open(flags), false};
 }
 
 HANDLE failHandle(DWORD error) {

@@ -4,6 +4,7 @@
 // fail on it with ERROR_ACCESS_DENIED.
 #include "Platform/LastError.h"
 #include "Platform/OpenFile.h"
+#include "Platform/Retried.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,10 +30,7 @@ template <class Step>
 Transfer transferAll(DWORD count, Step step) {
     DWORD done = 0;
     while (done < count) {
-        const ssize_t moved = step(done);
-        if (moved < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t moved = Platform::retried([&] { return step(done); });
         if (moved < 0) {
             return {done, errno};
         }

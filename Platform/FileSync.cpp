@@ -1,6 +1,8 @@
 // fsync by path, keeping the errno of the failing call.
 #include "Platform/FileSync.h"
 
+#include "Platform/Retried.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -9,10 +11,7 @@
 namespace Platform {
 
 bool syncPath(const std::string& path, int openFlags) {
-    int fd = -1;
-    do {
-        fd = ::open(path.c_str(), openFlags | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = retried([&] { return ::open(path.c_str(), openFlags | O_CLOEXEC); });
     if (fd < 0)
         return false;
     const bool synced = ::fsync(fd) == 0;

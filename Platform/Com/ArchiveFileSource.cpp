@@ -2,10 +2,10 @@
 // beside it and renamed over it on commit (not synced: see commitWrite).
 #include "Platform/Com/ArchiveFileSource.h"
 
-#include "Platform/Com/Retried.h"
 #include "Platform/Com/Zip64Fields.h"
 #include "Platform/Com/ZipSourceBase.h"
 #include "Platform/Interruption.h"
+#include "Platform/Retried.h"
 
 #include <fcntl.h>
 #include <sys/random.h>

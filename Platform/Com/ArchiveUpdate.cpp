@@ -8,10 +8,10 @@
 #include "Platform/Com/DosTime.h"
 #include "Platform/Com/EntryCheck.h"
 #include "Platform/Com/ProgressLine.h"
-#include "Platform/Com/Retried.h"
 #include "Platform/Com/ShellPaths.h"
 #include "Platform/Interruption.h"
 #include "Platform/LastError.h"
+#include "Platform/Retried.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 // The worker pool: workers claim chunks in order, at most a window ahead of the one handed out.
 #include "Platform/Com/ParallelDeflate.h"
 
-#include "Platform/Com/Retried.h"
+#include "Platform/Retried.h"
 
 #include <libdeflate.h>
 #include <sched.h>

@@ -1,7 +1,7 @@
 // The progress line: "Compressing:  42%" redrawn with a carriage return, ended with a newline.
 #include "Platform/Com/ProgressLine.h"
 
-#include "Platform/Com/Retried.h"
+#include "Platform/Retried.h"
 
 #include <unistd.h>
 

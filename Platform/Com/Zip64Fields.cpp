@@ -2,7 +2,7 @@
 // empty ZIP64 extra fields hold the values their 32-bit fields point to.
 #include "Platform/Com/Zip64Fields.h"
 
-#include "Platform/Com/Retried.h"
+#include "Platform/Retried.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,9 +1,9 @@
-// System calls repeated while a signal interrupts them.
+// System calls repeated while a signal interrupts them: the one retry rule of the stand-ins.
 #pragma once
 
 #include <cerrno>
 
-namespace Platform::Com {
+namespace Platform {
 
 // The result of `call()`, called again while it fails with EINTR.
 template <typename Call>
@@ -15,4 +15,4 @@ auto retried(Call call) {
     return result;
 }
 
-} // namespace Platform::Com
+} // namespace Platform
