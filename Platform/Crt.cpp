@@ -28,13 +28,14 @@ struct ErrnoRow {
     int microsoft;
 };
 
-// The values that differ; every other value is the same in both numberings. A read-only file system and a
-// name too long, which have no Microsoft errno text, get the values that the Microsoft library gives for a
-// write-protected disk and for a name too long: EACCES and ENOENT.
+// The values that differ; every other value is the same in both numberings. Refusals that have no
+// Microsoft errno text get the values that the Microsoft library gives for what Windows reports in their
+// place: a read-only file system, an immutable file or folder and a running program's file are a
+// write-protected disk, an access denied and a sharing violation (EACCES each); a name too long is ENOENT.
 constexpr ErrnoRow kMicrosoftErrno[] = {
-    {EDEADLK, 36},     {ENAMETOOLONG, ENOENT}, {ENOLCK, 39},   {ENOSYS, 40},
-    {ENOTEMPTY, 41},   {EILSEQ, 42},           {EDQUOT, 28},   {ELOOP, 114},
-    {EOPNOTSUPP, 130}, {EOVERFLOW, 132},       {ETXTBSY, 139}, {EROFS, EACCES},
+    {EPERM, EACCES},  {EDEADLK, 36},     {ENAMETOOLONG, ENOENT}, {ENOLCK, 39}, {ENOSYS, 40},
+    {ENOTEMPTY, 41},  {EILSEQ, 42},      {EDQUOT, 28},           {ELOOP, 114}, {EOPNOTSUPP, 130},
+    {EOVERFLOW, 132}, {ETXTBSY, EACCES}, {EROFS, EACCES},
 };
 
 int microsoftErrno(int posix) {

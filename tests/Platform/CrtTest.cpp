@@ -139,10 +139,10 @@ TEST(PlatformCrtTest, ErrnoInTheMicrosoftNumbering) {
         int microsoft;
     };
     const Case cases[] = {
-        {0, 0},         {ENOENT, 2},     {EACCES, 13},           {EEXIST, 17},      {EINVAL, 22},
-        {ENOSPC, 28},   {ERANGE, 34},    {EDEADLK, 36},          {ENAMETOOLONG, 2}, {ENOLCK, 39},
-        {ENOSYS, 40},   {ENOTEMPTY, 41}, {EILSEQ, 42},           {ELOOP, 114},      {EOVERFLOW, 132},
-        {ETXTBSY, 139}, {EDQUOT, 28},    {EHOSTDOWN, EHOSTDOWN}, {EROFS, 13},
+        {0, 0},        {ENOENT, 2},     {EACCES, 13},           {EEXIST, 17},      {EINVAL, 22},
+        {ENOSPC, 28},  {ERANGE, 34},    {EDEADLK, 36},          {ENAMETOOLONG, 2}, {ENOLCK, 39},
+        {ENOSYS, 40},  {ENOTEMPTY, 41}, {EILSEQ, 42},           {ELOOP, 114},      {EOVERFLOW, 132},
+        {ETXTBSY, 13}, {EDQUOT, 28},    {EHOSTDOWN, EHOSTDOWN}, {EROFS, 13},       {EPERM, 13},
     };
     for (const Case& c : cases) {
         errno = c.posix;
