@@ -120,7 +120,8 @@ TEST(PlatformComArchiveFileSourceTest, AnExceptionInACallbackFailsTheCommit) {
             return 0;
         });
         ASSERT_NE(archive, nullptr) << c.name << ": " << code;
-        addEntry(archive, "entry.txt", "not kept");
+        const std::string content = "not kept"; // read by the commit
+        addEntry(archive, "entry.txt", content);
         EXPECT_NE(zip_close(archive), 0) << c.name;
         EXPECT_EQ(zip_error_code_zip(zip_get_error(archive)), c.code) << c.name;
         zip_discard(archive);
